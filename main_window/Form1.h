@@ -1,0 +1,49 @@
+#pragma once
+
+// The main window: the picture frame above the letter keypad and the command row. It lays itself
+// out from tables, applies its skin when it loads, and runs the lesson of whichever letter is
+// pressed. The lesson files lie in the application directory; nothing is read before a press.
+
+#include "main_window/LetterCatalogue.h"
+#include "platform/Form.h"
+
+#include <QGroupBox>
+#include <QPushButton>
+#include <array>
+
+namespace platform {
+class ImageView;
+class PictureBox;
+class Skin;
+}
+
+class Form1 : public platform::Form {
+    Q_OBJECT
+public:
+    explicit Form1(QWidget* parent = nullptr);
+
+    // The lesson: shows the entry's picture stretched over the picture frame and plays its sound.
+    // A picture that cannot be loaded raises PlatformError before anything changes.
+    void ShowLetter(const LetterEntry& entry);
+
+protected:
+    void Form_Load() override;
+
+private:
+    struct CommandButton;
+    static const std::array<CommandButton, 5>& commandRow();
+
+    void createControls();
+    void setTabOrder();
+
+    void Command10_Click();
+    void Command11_Click();
+    void Command12_Click();
+    void Command13_Click();
+    void Command14_Click();
+
+    platform::PictureBox* Pic1 = nullptr;
+    platform::ImageView* Img1 = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    platform::Skin* Skin1 = nullptr;
+};

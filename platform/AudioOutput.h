@@ -1,0 +1,33 @@
+#pragma once
+
+// Where decoded sound goes: one clip at a time, replaced by the next. The real output plays
+// through the default audio device; tests put a recorder here and see exactly which samples
+// were handed over.
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace platform {
+
+struct PcmClip {
+    int sampleRate = 0;
+    int channels = 0;
+    std::vector<int16_t> samples; // interleaved frames
+};
+
+class AudioOutput {
+public:
+    virtual ~AudioOutput() = default;
+
+    // Stops whatever plays and starts the clip; returns false when it cannot be played (no device,
+    // no server). Must return without waiting for the sound.
+    virtual bool play(std::shared_ptr<const PcmClip> clip, bool loop) = 0;
+    virtual void stop() = 0;
+};
+
+// The output through Qt Multimedia on the default output device. It opens the device on the
+// first clip, not before, so that a program that never plays pays nothing at start.
+std::unique_ptr<AudioOutput> makeDeviceAudioOutput();
+
+} // namespace platform
