@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Sets up a Debian 12 machine for the program and then does one thing with it:
+#   tools/setup.sh run     install what is missing, build, start the program
+#   tools/setup.sh test    install what is missing, build, run every test (unit, widget, end-to-end)
+#   tools/setup.sh bench   install what is missing, build optimised, run the benchmarks
+# Packages come from tools/debian-packages.txt; apt-get runs as root, through sudo when needed.
+set -euo pipefail
+
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+action=${1:-}
+case "$action" in
+  run|test|bench) ;;
+  *) echo "usage: $0 run|test|bench" >&2; exit 2 ;;
+esac
+
+install_missing() {
+  local wanted missing=()
+  mapfile -t wanted < <(sed -e 's/#.*//' -e '/^[[:space:]]*$/d' tools/debian-packages.txt)
+  for package in "${wanted[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' || missing+=("$package")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  local as_root=()
+  [ "$(id -u)" -eq 0 ] || as_root=(sudo)
+  echo "Installing: ${missing[*]}"
+  "${as_root[@]}" apt-get update -q
+  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+install_missing
+
+case "$action" in
+  run)
+    cmake --preset default
+    cmake --build --preset default
+    exec build/tarbalun
+    ;;
+  test)
+    cmake --preset default
+    cmake --build --preset default
+    ctest --preset default
+    ;;
+  bench)
+    cmake --preset bench
+    cmake --build --preset bench
+    exec bench/run.sh build-bench
+    ;;
+esac
