@@ -2,6 +2,10 @@
 
 #include <sndfile.h>
 
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
 namespace platform {
 namespace {
 
@@ -12,6 +16,15 @@ struct SndFileCloser {
 constexpr int kMaxChannels = 8;
 constexpr int kMinRate = 1000;
 constexpr int kMaxRate = 384000;
+constexpr sf_count_t kBlockFrames = 4096;
+
+// Data beyond full scale are clipped rather than wrapped around.
+int16_t toSample(float value)
+{
+    if (std::isnan(value))
+        return 0;
+    return int16_t(std::clamp(std::lrint(double(value) * 32768.0), -32768L, 32767L));
+}
 
 } // namespace
 
@@ -30,12 +43,22 @@ std::shared_ptr<const PcmClip> readSoundFile(const QByteArray& path)
     clip->sampleRate = info.samplerate;
     clip->channels = info.channels;
     clip->samples.resize(size_t(info.frames) * size_t(info.channels));
-    // Float data beyond full scale is clipped rather than wrapped around.
-    sf_command(file.get(), SFC_SET_CLIPPING, nullptr, SF_TRUE);
-    const sf_count_t read = sf_readf_short(file.get(), clip->samples.data(), info.frames);
-    if (read <= 0)
+    // libsndfile hands float files to a 16-bit reader unscaled (every sample -1, 0 or 1: silence),
+    // so every file is read as floats at full scale ±1.0 and scaled here; 16-bit and 8-bit data
+    // come back exact.
+    std::vector<float> block(size_t(kBlockFrames) * size_t(info.channels));
+    sf_count_t frames = 0;
+    while (frames < info.frames) {
+        const sf_count_t read = sf_readf_float(file.get(), block.data(), std::min(kBlockFrames, info.frames - frames));
+        if (read <= 0)
+            break;
+        std::transform(block.begin(), block.begin() + read * info.channels,
+                       clip->samples.begin() + frames * info.channels, toSample);
+        frames += read;
+    }
+    if (frames <= 0)
         return nullptr;
-    clip->samples.resize(size_t(read) * size_t(info.channels));
+    clip->samples.resize(size_t(frames) * size_t(info.channels));
     return clip;
 }
 

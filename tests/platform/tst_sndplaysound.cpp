@@ -1,0 +1,239 @@
+#include "platform/Winmm.h"
+#include "support/Fixtures.h"
+#include "support/RecordingAudioOutput.h"
+#include "support/SoundFiles.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace platform::winmm;
+using support::AudioCall;
+
+class TestSndPlaySound : public QObject {
+    Q_OBJECT
+
+private slots:
+    void decodedSamplesArriveInOrder_data();
+    void decodedSamplesArriveInOrder();
+    void floatBeyondFullScaleIsClipped();
+    void secondCallCutsTheFirst();
+    void nullPathStops();
+    void unplayableFileIsSilentAndFalse_data();
+    void unplayableFileIsSilentAndFalse();
+    void loopsOnlyWhenAsynchronous_data();
+    void loopsOnlyWhenAsynchronous();
+    void readsTheFileOnEveryCall();
+    void outputThatCannotPlayGivesFalse();
+    void deviceWithoutAudioServerGivesFalse();
+
+private:
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+    static QByteArray native(const QString& path) { return QFile::encodeName(path); }
+
+    QTemporaryDir m_dir;
+};
+
+void TestSndPlaySound::decodedSamplesArriveInOrder_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<int>("rate");
+    QTest::addColumn<int>("channels");
+
+    QTest::newRow("16-bit mono 44.1 kHz") << (SF_FORMAT_WAV | SF_FORMAT_PCM_16) << 44100 << 1;
+    QTest::newRow("8-bit unsigned mono 22.05 kHz") << (SF_FORMAT_WAV | SF_FORMAT_PCM_U8) << 22050 << 1;
+    QTest::newRow("24-bit stereo 44.1 kHz") << (SF_FORMAT_WAV | SF_FORMAT_PCM_24) << 44100 << 2;
+    QTest::newRow("24-bit stereo extensible 22.05 kHz") << (SF_FORMAT_WAVEX | SF_FORMAT_PCM_24) << 22050 << 2;
+    QTest::newRow("32-bit float stereo 22.05 kHz") << (SF_FORMAT_WAV | SF_FORMAT_FLOAT) << 22050 << 2;
+    QTest::newRow("32-bit float mono 44.1 kHz") << (SF_FORMAT_WAV | SF_FORMAT_FLOAT) << 44100 << 1;
+}
+
+void TestSndPlaySound::decodedSamplesArriveInOrder()
+{
+    QFETCH(int, format);
+    QFETCH(int, rate);
+    QFETCH(int, channels);
+    const std::vector<int16_t> expected = support::distinctSamples(300, channels, 1);
+    if ((format & SF_FORMAT_SUBMASK) == SF_FORMAT_FLOAT) {
+        // Float files hold full scale as ±1.0, as the tools that write them do.
+        std::vector<float> written(expected.size());
+        std::transform(expected.begin(), expected.end(), written.begin(), [](int16_t s) { return s / 32768.0f; });
+        QVERIFY(support::writeFloatSound(path("kind.wav"), rate, channels, written));
+    } else {
+        QVERIFY(support::writeSound(path("kind.wav"), format, rate, channels, expected));
+    }
+    support::ScopedRecordingOutput output;
+
+    QCOMPARE(sndPlaySoundA(native(path("kind.wav")).constData(), SND_ASYNC | SND_NODEFAULT), 1);
+
+    const auto plays = output.log().plays();
+    QCOMPARE(plays.size(), size_t(1));
+    QCOMPARE(plays[0].clip->sampleRate, rate);
+    QCOMPARE(plays[0].clip->channels, channels);
+    QCOMPARE(plays[0].clip->samples, expected);
+}
+
+void TestSndPlaySound::floatBeyondFullScaleIsClipped()
+{
+    QVERIFY(support::writeFloatSound(path("loud.wav"), 22050, 1, {0.25f, 1.5f, -1.5f, -0.25f}));
+    support::ScopedRecordingOutput output;
+
+    QCOMPARE(sndPlaySoundA(native(path("loud.wav")).constData(), SND_ASYNC | SND_NODEFAULT), 1);
+
+    const auto plays = output.log().plays();
+    QCOMPARE(plays.size(), size_t(1));
+    const std::vector<int16_t>& samples = plays[0].clip->samples;
+    QCOMPARE(samples.size(), size_t(4));
+    QCOMPARE(samples, (std::vector<int16_t>{8192, 32767, -32768, -8192}));
+}
+
+void TestSndPlaySound::secondCallCutsTheFirst()
+{
+    QVERIFY(support::writeWav16(path("first.wav"), support::distinctSamples(50, 1, 1)));
+    QVERIFY(support::writeWav16(path("second.wav"), support::distinctSamples(50, 1, 2)));
+    support::ScopedRecordingOutput output;
+
+    sndPlaySoundA(native(path("first.wav")).constData(), SND_ASYNC | SND_NODEFAULT);
+    sndPlaySoundA(native(path("second.wav")).constData(), SND_ASYNC | SND_NODEFAULT);
+
+    const std::vector<AudioCall>& calls = output.log().calls;
+    const auto plays = output.log().plays();
+    QCOMPARE(plays.size(), size_t(2));
+    QCOMPARE(plays[1].clip->samples, support::distinctSamples(50, 1, 2));
+    const auto firstPlay = std::find_if(calls.begin(), calls.end(), [](const AudioCall& c) { return c.kind == AudioCall::Play; });
+    const auto secondPlay = std::find_if(firstPlay + 1, calls.end(), [](const AudioCall& c) { return c.kind == AudioCall::Play; });
+    QVERIFY2(std::any_of(firstPlay + 1, secondPlay, [](const AudioCall& c) { return c.kind == AudioCall::Stop; }),
+             "the first sound is not stopped before the second starts");
+}
+
+void TestSndPlaySound::nullPathStops()
+{
+    QVERIFY(support::writeWav16(path("playing.wav"), support::distinctSamples(50, 1, 1)));
+    support::ScopedRecordingOutput output;
+    sndPlaySoundA(native(path("playing.wav")).constData(), SND_ASYNC | SND_NODEFAULT);
+    output.log().calls.clear();
+
+    sndPlaySoundA(nullptr, 0);
+
+    QVERIFY(output.log().plays().empty());
+    QVERIFY(!output.log().calls.empty());
+    QCOMPARE(output.log().calls.back().kind, AudioCall::Stop);
+}
+
+void TestSndPlaySound::unplayableFileIsSilentAndFalse_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("create");
+
+    QTest::newRow("missing") << "missing.wav" << QByteArray() << false;
+    QTest::newRow("empty") << "empty.wav" << QByteArray() << true;
+    QTest::newRow("random bytes") << "random.wav" << support::randomBytes(4096, 7) << true;
+    QTest::newRow("header without data") << "header.wav"
+                                        << QByteArray("RIFF\x24\x00\x00\x00WAVEfmt ", 16) << true;
+}
+
+void TestSndPlaySound::unplayableFileIsSilentAndFalse()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QFETCH(bool, create);
+    if (create)
+        QVERIFY(support::writeFile(path(name), content));
+    support::ScopedRecordingOutput output;
+
+    QCOMPARE(sndPlaySoundA(native(path(name)).constData(), SND_LOOP | SND_NODEFAULT), 0);
+    QVERIFY(output.log().plays().empty());
+}
+
+void TestSndPlaySound::loopsOnlyWhenAsynchronous_data()
+{
+    QTest::addColumn<uint>("flags");
+    QTest::addColumn<bool>("loops");
+
+    QTest::newRow("loop and no default (the lesson's 10)") << uint(SND_LOOP | SND_NODEFAULT) << false;
+    QTest::newRow("loop alone") << uint(SND_LOOP) << false;
+    QTest::newRow("loop and async") << uint(SND_LOOP | SND_ASYNC) << true;
+    QTest::newRow("loop, async and no default") << uint(SND_LOOP | SND_ASYNC | SND_NODEFAULT) << true;
+    QTest::newRow("async alone") << uint(SND_ASYNC) << false;
+    QTest::newRow("no flags") << 0u << false;
+}
+
+void TestSndPlaySound::loopsOnlyWhenAsynchronous()
+{
+    QFETCH(uint, flags);
+    QFETCH(bool, loops);
+    QVERIFY(support::writeWav16(path("loop.wav"), support::distinctSamples(50, 1, 3)));
+    support::ScopedRecordingOutput output;
+
+    QCOMPARE(sndPlaySoundA(native(path("loop.wav")).constData(), flags), 1);
+
+    const auto plays = output.log().plays();
+    QCOMPARE(plays.size(), size_t(1));
+    QCOMPARE(plays[0].loop, loops);
+}
+
+void TestSndPlaySound::readsTheFileOnEveryCall()
+{
+    support::ScopedRecordingOutput output;
+    QVERIFY(support::writeWav16(path("same.wav"), support::distinctSamples(60, 1, 4)));
+    sndPlaySoundA(native(path("same.wav")).constData(), SND_LOOP | SND_NODEFAULT);
+    QVERIFY(support::writeSound(path("same.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 2,
+                                support::distinctSamples(40, 2, 5)));
+    sndPlaySoundA(native(path("same.wav")).constData(), SND_LOOP | SND_NODEFAULT);
+
+    const auto plays = output.log().plays();
+    QCOMPARE(plays.size(), size_t(2));
+    QCOMPARE(plays[0].clip->samples, support::distinctSamples(60, 1, 4));
+    QCOMPARE(plays[1].clip->samples, support::distinctSamples(40, 2, 5));
+    QCOMPARE(plays[1].clip->channels, 2);
+    QCOMPARE(plays[1].clip->sampleRate, 44100);
+}
+
+void TestSndPlaySound::outputThatCannotPlayGivesFalse()
+{
+    QVERIFY(support::writeWav16(path("refused.wav"), support::distinctSamples(50, 1, 6)));
+    auto log = std::make_shared<support::AudioLog>();
+    replaceAudioOutput(std::make_unique<support::RecordingAudioOutput>(log, false));
+
+    const int32_t result = sndPlaySoundA(native(path("refused.wav")).constData(), SND_ASYNC | SND_NODEFAULT);
+    replaceAudioOutput(nullptr);
+
+    QCOMPARE(result, 0);
+    QCOMPARE(log->plays().size(), size_t(1));
+}
+
+// main() points the audio client at a server that does not exist before the application starts.
+void TestSndPlaySound::deviceWithoutAudioServerGivesFalse()
+{
+    QVERIFY(support::writeWav16(path("device.wav"), support::distinctSamples(2000, 1, 7)));
+    replaceAudioOutput(nullptr);
+    static int messages = 0;
+    static QtMessageHandler previous = nullptr;
+    previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& text) {
+        ++messages;
+        previous(type, context, text);
+    });
+
+    for (int press = 0; press < 5; ++press)
+        QCOMPARE(sndPlaySoundA(native(path("device.wav")).constData(), SND_LOOP | SND_NODEFAULT), 0);
+    sndPlaySoundA(nullptr, 0);
+    QCoreApplication::processEvents();
+    qInstallMessageHandler(previous);
+
+    // A word that the server is missing is fine; one for every press is a flood.
+    QVERIFY2(messages <= 2, qPrintable(QString::number(messages)));
+}
+
+int main(int argc, char** argv)
+{
+    const QString nowhere = QDir::temp().filePath(QStringLiteral("tarbalun-no-audio-server-%1/native")
+                                                      .arg(QCoreApplication::applicationPid()));
+    qputenv("PULSE_SERVER", QByteArray("unix:") + QFile::encodeName(nowhere));
+    QApplication app(argc, argv);
+    TestSndPlaySound test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_sndplaysound.moc"
