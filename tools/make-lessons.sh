@@ -7,6 +7,8 @@
 # running the script twice writes the same bytes. It installs nothing: it names the Debian packages
 # from tools/lesson-packages.txt that are missing and stops.
 set -euo pipefail
+# Decimal points, not commas, in every number sox, awk and sort read or write.
+export LC_ALL=C.UTF-8
 
 tools="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 repo="$(cd "$tools/.." && pwd)"
@@ -17,9 +19,10 @@ portrait="$repo/assets/portrait.png"
 # The voice and its sox treatment.
 voice='(voice_cmu_us_slt_arctic_hts)'
 rate=22050          # Hz, enough for speech and half the size of the voice's 32 kHz
-gap=0.3             # seconds of quiet between the letter's name and the word
+gap=0.25            # seconds of quiet between the letter's name and the word
 fade=0.01           # seconds of fade at each end, so playback starts and stops without a click
 trim='silence 1 0.02 0.5% reverse silence 1 0.02 0.5% reverse'
+speech_level=-12    # dBFS that the body of every sound is brought to, for even loudness
 
 missing=()
 while read -r package; do
@@ -72,6 +75,18 @@ check_plain_wav() {
   fi
 }
 
+# The level of the body of the speech in FILE, in dBFS: the loudest fifth of its 20 ms stretches
+# (silence left out) sit above it. The voice puts bursts up to 12 dB above its vowels at plosives
+# and at the start of each utterance, so the peak and the plain RMS say little about how loud a
+# sound seems; this does.
+speech_level() {
+  sox "$1" -t dat - \
+    | awk 'NR > 2 { w = int($1 / 0.02); sum[w] += $2 * $2; n[w]++ }
+           END { for (w in sum) { r = sqrt(sum[w] / n[w]); if (r > 0.003) print r } }' \
+    | sort -g \
+    | awk '{ level[NR] = $1 } END { printf "%.2f", 20 * log(level[int(NR * 0.8)]) / log(10) }'
+}
+
 echo "make-lessons: recording the sounds"
 while IFS=$'\t' read -r letter spoken english _arabic _emoji; do
   [[ -z "$letter" || "$letter" == \#* ]] && continue
@@ -82,10 +97,24 @@ while IFS=$'\t' read -r letter spoken english _arabic _emoji; do
   speak "$english." "$dir/word.wav"
   sox -R "$dir/letter.wav" "$dir/letter-gap.wav" pad 0 "$gap"
   sox -R "$dir/letter-gap.wav" "$dir/word.wav" "$dir/joined.wav"
-  sox -R -D "$dir/joined.wav" -b 16 -e signed-integer "$dir/resampled.wav" rate -v "$rate"
-  length="$(soxi -D "$dir/resampled.wav")"
-  sox -R -D "$dir/resampled.wav" -b 16 -e signed-integer -c 1 "$work/out/$name.wav" \
-    fade t "$fade" "$length" "$fade" norm -1
+  # Headroom first, so that resampling cannot clip.
+  sox -R -D "$dir/joined.wav" -b 16 -e signed-integer "$dir/base.wav" gain -6 rate -v "$rate" norm -3
+
+  # Raise the body of the speech to speech_level. Where that lifts the bursts past full scale, a
+  # look-ahead limiter (compand: instant attack, 3 ms delay) holds them at -1 dBFS instead.
+  boost="$(awk -v t="$speech_level" -v v="$(speech_level "$dir/base.wav")" 'BEGIN { printf "%.2f", t - v }')"
+  if awk -v g="$boost" 'BEGIN { exit !(g > 2) }'; then
+    curve="$(awk -v g="$boost" 'BEGIN { printf "-90,%.2f,%.2f,-3,-3,-1", -90 + g, -3 - g }')"
+    sox -R -D "$dir/base.wav" "$dir/level.wav" compand 0,0.03 "1:$curve" 0 -90 0.003
+    after=0
+  else
+    # Already loud enough at -1 dBFS peaks; one that is louder still is turned down a little.
+    cp "$dir/base.wav" "$dir/level.wav"
+    after="$(awk -v g="$boost" 'BEGIN { a = g - 2; if (a > 0) a = 0; if (a < -2) a = -2; print a }')"
+  fi
+  length="$(soxi -D "$dir/level.wav")"
+  sox -R -D "$dir/level.wav" -b 16 -e signed-integer -c 1 "$work/out/$name.wav" \
+    fade t "$fade" "$length" "$fade" norm -1 gain "$after"
   check_plain_wav "$work/out/$name.wav"
 done < "$words"
 
@@ -103,7 +132,7 @@ if [[ $ihdr != 00000064000000960802 ]]; then
   exit 1
 fi
 
-# Seconds of quiet at the start of FILE before the sound first passes 1% of full scale.
+# Milliseconds of quiet at the start of FILE before the sound first passes 1% of full scale.
 lead_silence() {
   local file="$1" total trimmed
   total="$(soxi -s "$file")"
@@ -113,21 +142,21 @@ lead_silence() {
 }
 
 echo
-printf '%-6s %7s %9s %8s %8s %8s %7s\n' letter card_KB sound_KB seconds peak rms_dB lead_ms
+printf '%-6s %7s %8s %7s %7s %7s %8s %7s\n' letter card_KB sound_KB seconds peak_dB rms_dB speech_dB lead_ms
 failed=0
 for letter in {A..Z}; do
   wav="$letters/${letter,,}.wav"
-  stats="$(sox "$wav" -n stat 2>&1)"
-  peak="$(awk '/^Maximum amplitude/ { print $3 }' <<< "$stats")"
-  rms="$(awk '/^RMS +amplitude/ { printf "%.1f", 20 * log($3) / log(10) }' <<< "$stats")"
+  stats="$(sox "$wav" -n stats 2>&1)"
+  peak="$(awk '/^Pk lev dB/ { print $4 }' <<< "$stats")"
+  rms="$(awk '/^RMS lev dB/ { print $4 }' <<< "$stats")"
   seconds="$(soxi -D "$wav")"
   lead="$(lead_silence "$wav")"
-  printf '%-6s %7.1f %9.1f %8.3f %8.3f %8s %7s\n' "$letter" \
+  printf '%-6s %7.1f %8.1f %7.3f %7s %7s %8s %7s\n' "$letter" \
     "$(awk -v b="$(stat -c %s "$letters/$letter.jpg")" 'BEGIN { print b / 1024 }')" \
     "$(awk -v b="$(stat -c %s "$wav")" 'BEGIN { print b / 1024 }')" \
-    "$seconds" "$peak" "$rms" "$lead"
-  if ! awk -v s="$seconds" -v p="$peak" -v l="$lead" 'BEGIN { exit !(s < 2.0 && p < 1.0 && l <= 30) }'; then
-    echo "make-lessons: ${letter,,}.wav is too long, clips or starts late" >&2
+    "$seconds" "$peak" "$rms" "$(speech_level "$wav")" "$lead"
+  if ! awk -v s="$seconds" -v p="$peak" -v l="$lead" 'BEGIN { exit !(s < 2.0 && p < -0.5 && l <= 30) }'; then
+    echo "make-lessons: ${letter,,}.wav is too long, too loud or starts late" >&2
     failed=1
   fi
 done
