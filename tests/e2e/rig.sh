@@ -1,0 +1,366 @@
+# The end-to-end rig, sourced by every tests/e2e/e2e_*.sh case. CTest runs a case as
+#     bash tests/e2e/e2e_<name>.sh <build directory>
+# and the case begins with
+#     source "$(dirname "${BASH_SOURCE[0]}")/rig.sh"
+#     rig_begin "$1"
+# Everything runs on private ground (own HOME, XDG_RUNTIME_DIR, X display and audio server), so
+# cases run side by side and leave nothing behind. Every process the rig starts is kept by its pid
+# and stopped by one trap when the case ends: passed, failed, interrupted or out of time.
+# Screenshots stay in <build>/e2e-shots/<case>/; logs stay in a temp dir that goes with the case
+# (RIG_KEEP=1 keeps it and prints where).
+#
+# Case and processes
+#   rig_begin BUILD [SECONDS]  private temp dirs and environment, the trap, the case's time limit
+#                              (default 90 s). Skips the case (status 77) when Xvfb is missing.
+#                              Sets RIG_BUILD, RIG_TMP, RIG_SHOTS.
+#   fail MESSAGE               "FAIL: MESSAGE" on stderr, ends the case with status 1.
+#   note MESSAGE               a progress line on stderr.
+#   rig_spawn CMD [ARG...]     starts CMD in the background (redirect the call to redirect CMD);
+#                              its pid goes to RIG_PID and to the trap's list.
+#   poll SECONDS CMD [ARG...]  runs CMD every 0.1 s until it succeeds (status 0) or the time is up
+#                              (status 1).
+#   wait_for SECONDS WHAT CMD [ARG...]   poll, or fail "timed out after N s waiting for WHAT".
+#   above A B / below A B      numeric comparisons of decimals (status 0 when true).
+#
+# Display
+#   start_xvfb [WxHxD]         Xvfb on a free display (default 1024x768x24); exports DISPLAY.
+#                              Sets SCREEN_W, SCREEN_H.
+#   start_tray                 a tray host (trayer) at the screen's top right; sets TRAY_WIN.
+#   screenshot NAME            the whole screen as RIG_SHOTS/NAME.png; sets SHOT to its path.
+#   client_region X Y W H      prints the ImageMagick geometry WxH+X+Y of a rectangle given in
+#                              WIN's client coordinates, in screen coordinates (needs window_geometry).
+#   colours_in PNG GEOMETRY    sets COLOURS to the number of distinct colours in that part of the image.
+#   difference PNG PNG GEOMETRY   sets DIFF to the normalised RMS difference (0..1) of that part.
+# Functions that find or measure set variables instead of printing: a failure inside a command
+# substitution would end only the substitution, not the case.
+#
+# Audio
+#   start_pulse                a PulseAudio server with one null sink (test_sink, 48 kHz stereo) and
+#                              a silent stream keeping it running; exports PULSE_SERVER.
+#   no_audio_server            points PULSE_SERVER at a socket nobody serves.
+#   start_recorder             records test_sink's monitor (raw s16le 48 kHz stereo) through a fifo
+#                              into RECORDING; returns once the recording flows.
+#   recording_mark             prints the recording's current length in bytes, on a frame boundary.
+#   recording_stats FROM [TO]  sox's statistics of the recording between two marks (TO: its end);
+#                              sets REC_RMS and REC_PEAK (0..1).
+#
+# Opening addresses
+#   fake_xdg_open              puts an xdg-open first on PATH that appends each argument, one a line,
+#                              to OPENED (the file is created empty).
+#
+# The program
+#   start_program [ARG...]     starts BUILD/tarbalun from the build directory and waits for its main
+#                              window; sets PID, WIN and (through window_geometry) WIN_X, WIN_Y,
+#                              WIN_W, WIN_H, WIN_MAP. Its output goes to PROGRAM_LOG.
+#   find_window TITLE [SECONDS]   sets FOUND to the id of the program's visible window with exactly
+#                              that title, or fails after SECONDS (default 10).
+#   window_geometry [ID]       sets WIN_X, WIN_Y (client area, screen coordinates), WIN_W, WIN_H
+#                              and WIN_MAP (IsViewable, IsUnMapped...) of ID (default WIN).
+#   click_at X Y [ID]          clicks the left button at client position X,Y of ID (default WIN).
+#   press_key KEY [ID]         focuses ID (default WIN) and presses KEY (xdotool's key names).
+#   program_alive              status 0 while the program runs.
+#   wait_program_end SECONDS   waits for the program to end; sets PROGRAM_STATUS.
+
+RIG_MAIN_TITLE='برنامج: تعليم طربلون'
+RIG_PIDS=()
+
+note() { printf '%s: %s\n' "${RIG_CASE:-e2e}" "$*" >&2; }
+
+fail() {
+    printf 'FAIL: %s\n' "$*" >&2
+    exit 1
+}
+
+rig_track() { RIG_PIDS+=("$1"); }
+
+rig_spawn() {
+    "$@" &
+    RIG_PID=$!
+    rig_track "$RIG_PID"
+}
+
+poll() {
+    local seconds=$1
+    shift
+    local deadline=$((SECONDS + seconds))
+    # SECONDS counts whole seconds; the extra round keeps a bound of N from ending early.
+    while ((SECONDS <= deadline)); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+wait_for() {
+    local seconds=$1 what=$2
+    shift 2
+    poll "$seconds" "$@" || fail "timed out after $seconds s waiting for $what"
+}
+
+above() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a + 0 > b + 0) }'; }
+below() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a + 0 < b + 0) }'; }
+
+rig_require() {
+    local tool
+    for tool in "$@"; do
+        command -v "$tool" >/dev/null || fail "the tool '$tool' is missing"
+    done
+}
+
+rig_begin() {
+    RIG_BUILD=$(cd "${1:?the build directory is the first argument}" && pwd) || fail "no build directory '$1'"
+    local limit=${2:-90}
+    RIG_CASE=$(basename "$0" .sh)
+    if ! command -v Xvfb >/dev/null; then
+        echo "SKIP: Xvfb is not installed" >&2
+        exit 77
+    fi
+    [[ -x $RIG_BUILD/tarbalun ]] || fail "no program at $RIG_BUILD/tarbalun: build first"
+
+    RIG_TMP=$(mktemp -d "${TMPDIR:-/tmp}/tarbalun-$RIG_CASE.XXXXXX") || fail "cannot make a temp dir"
+    RIG_SHOTS=$RIG_BUILD/e2e-shots/$RIG_CASE
+    rm -rf "$RIG_SHOTS"
+    mkdir -p "$RIG_SHOTS" "$RIG_TMP/home" "$RIG_TMP/xdg" "$RIG_TMP/bin"
+    chmod 700 "$RIG_TMP/xdg"
+    trap rig_end EXIT
+    trap 'fail "interrupted"' INT TERM HUP
+    trap 'fail "the case ran out of its $limit s"' USR1
+
+    # Nothing of the machine's session reaches the case: not its display, its audio server, its
+    # D-Bus session or its configuration.
+    export HOME=$RIG_TMP/home XDG_RUNTIME_DIR=$RIG_TMP/xdg
+    export XDG_CONFIG_HOME=$RIG_TMP/home/.config XDG_CACHE_HOME=$RIG_TMP/home/.cache
+    export XDG_DATA_HOME=$RIG_TMP/home/.local/share
+    unset DISPLAY WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS SESSION_MANAGER PULSE_SERVER QT_QPA_PLATFORM
+    export PATH=$RIG_TMP/bin:$PATH
+    # A client that finds no server must not start one of its own, outside the trap's list.
+    printf 'autospawn = no\n' >"$RIG_TMP/client.conf"
+    export PULSE_CLIENTCONFIG=$RIG_TMP/client.conf
+    export LC_ALL=C.UTF-8
+
+    # The watchdog's sleep is its own child, stopped with it, so that no stray process outlives
+    # the case.
+    local case_pid=$$
+    (
+        trap 'kill "$sleeper" 2>/dev/null; exit 0' TERM
+        sleep "$limit" &
+        sleeper=$!
+        wait "$sleeper" && kill -USR1 "$case_pid"
+    ) &
+    RIG_WATCHDOG=$!
+}
+
+# True while PID is a live (not yet ended) child of the case's shell. A pid that ended and was
+# reaped may belong to another process by now; its parent then is not this shell.
+rig_ours() {
+    local stat
+    stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 1
+    stat=${stat##*) }
+    local state=${stat%% *} rest=${stat#* }
+    [[ $state != Z && ${rest%% *} == "$$" ]]
+}
+
+rig_none_ours() {
+    local pid
+    for pid in "${RIG_PIDS[@]}"; do
+        rig_ours "$pid" && return 1
+    done
+    return 0
+}
+
+rig_end() {
+    local status=$?
+    trap - EXIT INT TERM HUP USR1
+    kill "$RIG_WATCHDOG" 2>/dev/null
+    if ((status != 0)) && [[ -n ${DISPLAY:-} ]]; then
+        timeout 10 import -window root "$RIG_SHOTS/at-failure.png" 2>/dev/null &&
+            note "the screen at the failure: $RIG_SHOTS/at-failure.png"
+    fi
+    if ((status != 0)) && [[ -s ${PROGRAM_LOG:-} ]]; then
+        note "the program's output, last lines:"
+        tail -n 20 "$PROGRAM_LOG" >&2
+    fi
+    # Stopped in reverse order of start, so the program goes before its display and audio server.
+    local i pid
+    for ((i = ${#RIG_PIDS[@]} - 1; i >= 0; i--)); do
+        pid=${RIG_PIDS[i]}
+        rig_ours "$pid" && kill -TERM "$pid" 2>/dev/null
+    done
+    poll 3 rig_none_ours
+    for pid in "${RIG_PIDS[@]}"; do
+        if rig_ours "$pid"; then
+            note "process $pid did not stop on TERM; killing it"
+            kill -KILL "$pid" 2>/dev/null
+        fi
+    done
+    if [[ ${RIG_KEEP:-0} == 1 ]]; then
+        note "kept $RIG_TMP"
+    else
+        rm -rf "$RIG_TMP"
+    fi
+    exit "$status"
+}
+
+start_xvfb() {
+    local screen=${1:-1024x768x24}
+    rig_require xdotool xwininfo xprop import convert compare
+    local dnum=$RIG_TMP/display
+    : >"$dnum"
+    Xvfb -displayfd 5 -screen 0 "$screen" -nolisten tcp 5>"$dnum" >"$RIG_TMP/xvfb.log" 2>&1 &
+    rig_track $!
+    # Xvfb writes the display's number, ending the line, once it accepts clients.
+    wait_for 10 "Xvfb to name its display" grep -q '^[0-9][0-9]*$' "$dnum"
+    export DISPLAY=:$(head -n 1 "$dnum")
+    export QT_QPA_PLATFORM=xcb
+    SCREEN_W=${screen%%x*}
+    SCREEN_H=${screen#*x}
+    SCREEN_H=${SCREEN_H%%x*}
+    note "Xvfb on $DISPLAY, $SCREEN_W x $SCREEN_H"
+}
+
+rig_tray_window() { TRAY_WIN=$(xdotool search --classname '^panel$' 2>/dev/null | head -n 1) && [[ -n $TRAY_WIN ]]; }
+
+start_tray() {
+    rig_require trayer
+    rig_spawn trayer --edge top --align right --widthtype request --height 32 --SetDockType true \
+        >"$RIG_TMP/trayer.log" 2>&1
+    wait_for 10 "the tray host's window" rig_tray_window
+}
+
+rig_pulse_answers() { timeout 5 pactl info >/dev/null 2>&1; }
+
+start_pulse() {
+    rig_require pulseaudio pactl pacat parec sox
+    local pulse=$RIG_TMP/pulse
+    mkdir -p "$pulse/run" "$pulse/state"
+    export PULSE_RUNTIME_PATH=$pulse/run PULSE_STATE_PATH=$pulse/state
+    # Started without a display, so that it loads no X11 modules.
+    env -u DISPLAY pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
+        --disable-shm=true --log-target=stderr \
+        --load="module-native-protocol-unix socket=$pulse/native auth-anonymous=1" \
+        --load="module-null-sink sink_name=test_sink rate=48000 channels=2" \
+        >"$RIG_TMP/pulse.log" 2>&1 &
+    rig_track $!
+    export PULSE_SERVER=unix:$pulse/native
+    wait_for 15 "the PulseAudio server to answer" rig_pulse_answers
+    # An idle null sink's monitor delivers nothing, and silent gaps would vanish from the recording.
+    rig_spawn pacat --playback --device=test_sink --raw --format=s16le --rate=48000 --channels=2 /dev/zero \
+        >>"$RIG_TMP/pulse.log" 2>&1
+}
+
+no_audio_server() {
+    export PULSE_SERVER=unix:$RIG_TMP/no-audio-server
+}
+
+recording_mark() {
+    local size
+    size=$(stat -c %s "$RECORDING" 2>/dev/null) || size=0
+    echo $((size / 4 * 4))
+}
+
+rig_recording_flows() { (($(recording_mark) >= 48000 * 4 / 10)); }
+
+start_recorder() {
+    RECORDING=$RIG_TMP/recording.raw
+    local fifo=$RIG_TMP/recording.fifo
+    mkfifo "$fifo"
+    rig_spawn cat "$fifo" >"$RECORDING"
+    # The fifo is opened inside the background job, so that the case never blocks on it. parec's
+    # default buffer is two seconds, lost when it is stopped: a short latency keeps the file current.
+    (exec parec --device=test_sink.monitor --raw --format=s16le --rate=48000 --channels=2 \
+        --latency-msec=20 >"$fifo" 2>>"$RIG_TMP/pulse.log") &
+    rig_track $!
+    wait_for 15 "the recording to flow" rig_recording_flows
+}
+
+recording_stats() {
+    local from=$1 to=${2:-$(recording_mark)}
+    ((to > from)) || fail "no recording between bytes $from and $to"
+    local stats
+    stats=$(tail -c "+$((from + 1))" "$RECORDING" | head -c "$((to - from))" |
+        sox -t raw -r 48000 -e signed-integer -b 16 -c 2 - -n stat 2>&1) || fail "sox cannot read the recording: $stats"
+    REC_RMS=$(awk '/^RMS +amplitude:/ { print $3 }' <<<"$stats")
+    REC_PEAK=$(awk '/^Maximum amplitude:/ { max = $3 } /^Minimum amplitude:/ { min = -$3 }
+        END { print (max > min ? max : min) }' <<<"$stats")
+    [[ -n $REC_RMS && -n $REC_PEAK ]] || fail "unexpected output of sox stat: $stats"
+}
+
+fake_xdg_open() {
+    OPENED=$RIG_TMP/opened.txt
+    : >"$OPENED"
+    cat >"$RIG_TMP/bin/xdg-open" <<EOF
+#!/bin/sh
+for argument in "\$@"; do printf '%s\n' "\$argument" >>'$OPENED'; done
+EOF
+    chmod +x "$RIG_TMP/bin/xdg-open"
+}
+
+rig_visible_window() {
+    FOUND=$(xdotool search --all --onlyvisible --pid "$PID" --name "^$1\$" 2>/dev/null | head -n 1)
+    [[ -n $FOUND ]]
+}
+
+find_window() {
+    local title=$1 seconds=${2:-10}
+    poll "$seconds" rig_visible_window "$title" || fail "no visible window titled '$title' after $seconds s"
+}
+
+window_geometry() {
+    local id=${1:-$WIN} info
+    info=$(xwininfo -id "$id" 2>&1) || fail "xwininfo cannot see window $id: $info"
+    WIN_X=$(awk -F: '/Absolute upper-left X/ { print $2 + 0 }' <<<"$info")
+    WIN_Y=$(awk -F: '/Absolute upper-left Y/ { print $2 + 0 }' <<<"$info")
+    WIN_W=$(awk -F: '/^ *Width:/ { print $2 + 0 }' <<<"$info")
+    WIN_H=$(awk -F: '/^ *Height:/ { print $2 + 0 }' <<<"$info")
+    WIN_MAP=$(awk -F': *' '/Map State/ { print $2 }' <<<"$info")
+}
+
+start_program() {
+    PROGRAM_LOG=$RIG_TMP/program.log
+    (cd "$RIG_BUILD" && exec ./tarbalun "$@") >"$PROGRAM_LOG" 2>&1 &
+    PID=$!
+    rig_track "$PID"
+    rig_program_window() { program_alive || fail "the program ended at start"; rig_visible_window "$RIG_MAIN_TITLE"; }
+    wait_for 20 "the main window '$RIG_MAIN_TITLE'" rig_program_window
+    WIN=$FOUND
+    window_geometry
+}
+
+program_alive() { rig_ours "$PID"; }
+
+rig_program_ended() { ! program_alive; }
+
+wait_program_end() {
+    local seconds=$1
+    wait_for "$seconds" "the program to end" rig_program_ended
+    wait "$PID"
+    PROGRAM_STATUS=$?
+}
+
+click_at() {
+    timeout 5 xdotool mousemove --window "${3:-$WIN}" "$1" "$2" click 1 || fail "xdotool cannot click at $1,$2"
+}
+
+press_key() {
+    local id=${2:-$WIN}
+    # Without a window manager the focus follows nothing: keys go where the focus is put.
+    timeout 5 xdotool windowfocus --sync "$id" || fail "cannot focus window $id"
+    timeout 5 xdotool key --window "$id" "$1" || fail "xdotool cannot press $1"
+}
+
+screenshot() {
+    SHOT=$RIG_SHOTS/$1.png
+    timeout 10 import -window root "$SHOT" 2>"$RIG_TMP/import.log" || fail "no screenshot: $(cat "$RIG_TMP/import.log")"
+}
+
+client_region() { echo "${3}x${4}+$((WIN_X + $1))+$((WIN_Y + $2))"; }
+
+colours_in() {
+    COLOURS=$(convert "$1" -crop "$2" +repage -format '%k' info: 2>&1)
+    [[ $COLOURS =~ ^[0-9]+$ ]] || fail "cannot count the colours of $1: $COLOURS"
+}
+
+difference() {
+    DIFF=$(convert "$1" "$2" -crop "$3" +repage -metric RMSE -compare -format '%[distortion]' info: 2>&1)
+    [[ $DIFF =~ ^[0-9.e+-]+$ ]] || fail "cannot compare $1 with $2: $DIFF"
+}
