@@ -10,6 +10,10 @@ namespace {
 std::unique_ptr<AudioOutput>& output()
 {
     static std::unique_ptr<AudioOutput> current;
+    // The device output holds Qt Multimedia's objects, which must go while the application still
+    // exists: left to the end of the process they outlive the audio engine and crash the program
+    // as it closes.
+    [[maybe_unused]] static const bool releasedWithApplication = (qAddPostRoutine([] { current.reset(); }), true);
     if (!current)
         current = makeDeviceAudioOutput();
     return current;

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -27,6 +28,7 @@ private slots:
     void readsTheFileOnEveryCall();
     void outputThatCannotPlayGivesFalse();
     void deviceWithoutAudioServerGivesFalse();
+    void outputGoesBeforeTheApplication();
 
 private:
     QString path(const QString& name) const { return m_dir.filePath(name); }
@@ -226,8 +228,52 @@ void TestSndPlaySound::deviceWithoutAudioServerGivesFalse()
     QVERIFY2(messages <= 2, qPrintable(QString::number(messages)));
 }
 
+namespace {
+
+const char* const kLifetimeProbe = "--output-lifetime-probe";
+
+// Notes whether the application still existed when the sound player let go of its output.
+class LifetimeProbe : public platform::AudioOutput {
+public:
+    static inline bool released = false;
+    static inline bool applicationAlive = false;
+
+    ~LifetimeProbe() override
+    {
+        released = true;
+        applicationAlive = QCoreApplication::instance() != nullptr;
+    }
+    bool play(std::shared_ptr<const platform::PcmClip>, bool) override { return true; }
+    void stop() override {}
+};
+
+// The child process of outputGoesBeforeTheApplication: an application that plays and ends.
+int runLifetimeProbe(int argc, char** argv)
+{
+    {
+        QApplication app(argc, argv);
+        replaceAudioOutput(std::make_unique<LifetimeProbe>());
+    }
+    return LifetimeProbe::released && LifetimeProbe::applicationAlive ? 0 : 1;
+}
+
+} // namespace
+
+// The device output's sink must not outlive the audio engine, which goes with the application: a
+// program that ends after a lesson would crash on its way out.
+void TestSndPlaySound::outputGoesBeforeTheApplication()
+{
+    QProcess probe;
+    probe.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(kLifetimeProbe)});
+    QVERIFY(probe.waitForFinished(60000));
+    QCOMPARE(probe.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(probe.exitCode() == 0, "the sound player keeps its output after the application is gone");
+}
+
 int main(int argc, char** argv)
 {
+    if (argc > 1 && qstrcmp(argv[argc - 1], kLifetimeProbe) == 0)
+        return runLifetimeProbe(argc, argv);
     const QString nowhere = QDir::temp().filePath(QStringLiteral("tarbalun-no-audio-server-%1/native")
                                                       .arg(QCoreApplication::applicationPid()));
     qputenv("PULSE_SERVER", QByteArray("unix:") + QFile::encodeName(nowhere));

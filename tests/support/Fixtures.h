@@ -37,6 +37,15 @@ public:
     const std::vector<platform::PlatformError>& errors() const { return m_errors; }
     void clear() { m_errors.clear(); }
 
+    // The errors as one line each, for failure messages.
+    QString describe() const
+    {
+        QString text;
+        for (const platform::PlatformError& error : m_errors)
+            text += error.failed() + QStringLiteral(": ") + error.reason() + QLatin1Char('\n');
+        return text;
+    }
+
 private:
     std::vector<platform::PlatformError> m_errors;
     platform::ErrorReporter m_previous;
@@ -140,21 +149,35 @@ inline quint32 crc32(const QByteArray& bytes)
     return ~crc;
 }
 
-// A PNG made of its signature and a header chunk alone, declaring the given size.
+inline QByteArray pngChunk(const QByteArray& type, const QByteArray& data)
+{
+    char length[4];
+    qToBigEndian<quint32>(quint32(data.size()), length);
+    char crc[4];
+    qToBigEndian<quint32>(crc32(type + data), crc);
+    return QByteArray(length, 4) + type + data + QByteArray(crc, 4);
+}
+
+// A well-formed PNG declaring the given size, with an empty image data chunk: a reader learns the
+// size from its header and fails only when it decodes.
 inline QByteArray pngDeclaring(QSize declared)
 {
-    QByteArray chunk("IHDR");
     char header[13] = {};
     qToBigEndian<quint32>(quint32(declared.width()), header);
     qToBigEndian<quint32>(quint32(declared.height()), header + 4);
     header[8] = 8; // bit depth
     header[9] = 2; // truecolour
-    chunk.append(header, sizeof header);
-    char length[4];
-    qToBigEndian<quint32>(13, length);
-    char crc[4];
-    qToBigEndian<quint32>(crc32(chunk), crc);
-    return QByteArray("\x89PNG\r\n\x1a\n", 8) + QByteArray(length, 4) + chunk + QByteArray(crc, 4);
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", QByteArray(header, sizeof header))
+        + pngChunk("IDAT", QByteArray()) + pngChunk("IEND", QByteArray());
+}
+
+inline QByteArray encodePng(const QImage& image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
 }
 
 // True when two colours differ by no more than JPEG's loss in any channel.
