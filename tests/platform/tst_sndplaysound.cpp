@@ -134,6 +134,7 @@ void TestSndPlaySound::unplayableFileIsSilentAndFalse_data()
     QTest::newRow("random bytes") << "random.wav" << support::randomBytes(4096, 7) << true;
     QTest::newRow("header without data") << "header.wav"
                                         << QByteArray("RIFF\x24\x00\x00\x00WAVEfmt ", 16) << true;
+    QTest::newRow("a directory") << "directory.wav" << QByteArray() << false;
 }
 
 void TestSndPlaySound::unplayableFileIsSilentAndFalse()
@@ -143,6 +144,8 @@ void TestSndPlaySound::unplayableFileIsSilentAndFalse()
     QFETCH(bool, create);
     if (create)
         QVERIFY(support::writeFile(path(name), content));
+    if (name == QLatin1String("directory.wav"))
+        QVERIFY(QDir(m_dir.path()).mkpath(name));
     support::ScopedRecordingOutput output;
 
     QCOMPARE(sndPlaySoundA(native(path(name)).constData(), SND_LOOP | SND_NODEFAULT), 0);
