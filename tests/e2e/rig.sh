@@ -60,6 +60,7 @@
 #   press_key KEY [ID]         focuses ID (default WIN) and presses KEY (xdotool's key names).
 #   program_alive              status 0 while the program runs.
 #   wait_program_end SECONDS   waits for the program to end; sets PROGRAM_STATUS.
+#   stop_program               ends the program (TERM) and waits for it, so that another can start.
 
 RIG_MAIN_TITLE='برنامج: تعليم طربلون'
 RIG_PIDS=()
@@ -71,7 +72,10 @@ fail() {
     exit 1
 }
 
-rig_track() { RIG_PIDS+=("$1"); }
+rig_track() {
+    RIG_PIDS+=("$1")
+    echo "$1" >>"$RIG_TMP/pids"
+}
 
 rig_spawn() {
     "$@" &
@@ -109,7 +113,7 @@ rig_require() {
 
 rig_begin() {
     RIG_BUILD=$(cd "${1:?the build directory is the first argument}" && pwd) || fail "no build directory '$1'"
-    local limit=${2:-90}
+    RIG_LIMIT=${2:-90}
     RIG_CASE=$(basename "$0" .sh)
     if ! command -v Xvfb >/dev/null; then
         echo "SKIP: Xvfb is not installed" >&2
@@ -124,7 +128,7 @@ rig_begin() {
     chmod 700 "$RIG_TMP/xdg"
     trap rig_end EXIT
     trap 'fail "interrupted"' INT TERM HUP
-    trap 'fail "the case ran out of its $limit s"' USR1
+    trap 'fail "the case ran out of its $RIG_LIMIT s"' USR1
 
     # Nothing of the machine's session reaches the case: not its display, its audio server, its
     # D-Bus session or its configuration.
@@ -138,16 +142,41 @@ rig_begin() {
     export PULSE_CLIENTCONFIG=$RIG_TMP/client.conf
     export LC_ALL=C.UTF-8
 
-    # The watchdog's sleep is its own child, stopped with it, so that no stray process outlives
-    # the case.
+    : >"$RIG_TMP/pids"
+    # The watchdog's sleeps are its own children, stopped with it, so that nothing outlives the
+    # case. The case's trap runs only once the command in its foreground has ended: a command that
+    # hangs is stopped for it, while the processes the rig keeps stay for the trap to stop in order.
     local case_pid=$$
     (
-        trap 'kill "$sleeper" 2>/dev/null; exit 0' TERM
-        sleep "$limit" &
+        trap 'kill "$sleeper" 2>/dev/null; wait "$sleeper"; exit 0' TERM
+        watchdog=$BASHPID
+        sleep "$RIG_LIMIT" &
         sleeper=$!
-        wait "$sleeper" && kill -USR1 "$case_pid"
+        wait "$sleeper" || exit 0
+        # An orphaned watchdog signals nobody: the case's pid may belong to another process by now.
+        (($(ps -o ppid= -p "$watchdog") == case_pid)) || exit 0
+        kill -USR1 "$case_pid"
+        sleep 5 &
+        sleeper=$!
+        wait "$sleeper" || exit 0
+        rig_stop_foreground "$case_pid"
     ) &
     RIG_WATCHDOG=$!
+}
+
+rig_stop_tree() {
+    local child
+    for child in $(ps -o pid= --ppid "$1"); do
+        rig_stop_tree "$child"
+    done
+    kill -TERM "$1" 2>/dev/null
+}
+
+rig_stop_foreground() {
+    local child
+    for child in $(ps -o pid= --ppid "$1"); do
+        [[ $child == "$BASHPID" ]] || grep -qx "$child" "$RIG_TMP/pids" || rig_stop_tree "$child"
+    done
 }
 
 # True while PID is a live (not yet ended) child of the case's shell. A pid that ended and was
@@ -218,7 +247,7 @@ start_xvfb() {
     note "Xvfb on $DISPLAY, $SCREEN_W x $SCREEN_H"
 }
 
-rig_tray_window() { TRAY_WIN=$(xdotool search --classname '^panel$' 2>/dev/null | head -n 1) && [[ -n $TRAY_WIN ]]; }
+rig_tray_window() { TRAY_WIN=$(timeout 5 xdotool search --classname '^panel$' 2>/dev/null | head -n 1) && [[ -n $TRAY_WIN ]]; }
 
 start_tray() {
     rig_require trayer
@@ -296,7 +325,7 @@ EOF
 }
 
 rig_visible_window() {
-    FOUND=$(xdotool search --all --onlyvisible --pid "$PID" --name "^$1\$" 2>/dev/null | head -n 1)
+    FOUND=$(timeout 5 xdotool search --all --onlyvisible --pid "$PID" --name "^$1\$" 2>/dev/null | head -n 1)
     [[ -n $FOUND ]]
 }
 
@@ -307,7 +336,7 @@ find_window() {
 
 window_geometry() {
     local id=${1:-$WIN} info
-    info=$(xwininfo -id "$id" 2>&1) || fail "xwininfo cannot see window $id: $info"
+    info=$(timeout 5 xwininfo -id "$id" 2>&1) || fail "xwininfo cannot see window $id: $info"
     WIN_X=$(awk -F: '/Absolute upper-left X/ { print $2 + 0 }' <<<"$info")
     WIN_Y=$(awk -F: '/Absolute upper-left Y/ { print $2 + 0 }' <<<"$info")
     WIN_W=$(awk -F: '/^ *Width:/ { print $2 + 0 }' <<<"$info")
@@ -337,15 +366,22 @@ wait_program_end() {
     PROGRAM_STATUS=$?
 }
 
+stop_program() {
+    program_alive && kill -TERM "$PID"
+    wait_program_end 10
+}
+
 click_at() {
     timeout 5 xdotool mousemove --window "${3:-$WIN}" "$1" "$2" click 1 || fail "xdotool cannot click at $1,$2"
 }
 
 press_key() {
     local id=${2:-$WIN}
-    # Without a window manager the focus follows nothing: keys go where the focus is put.
+    # Without a window manager the focus follows nothing: keys go where the focus is put. They go
+    # through XTEST, as a keyboard's would; a key sent to the window itself fails on the key's
+    # release when the press closes that window.
     timeout 5 xdotool windowfocus --sync "$id" || fail "cannot focus window $id"
-    timeout 5 xdotool key --window "$id" "$1" || fail "xdotool cannot press $1"
+    timeout 5 xdotool key "$1" || fail "xdotool cannot press $1"
 }
 
 screenshot() {
