@@ -1,6 +1,7 @@
 #include "platform/PictureBox.h"
 
 #include <QMouseEvent>
+#include <QPainter>
 
 namespace platform {
 
@@ -12,6 +13,15 @@ PictureBox::PictureBox(QWidget* parent)
     setLineWidth(2);
     setFocusPolicy(Qt::StrongFocus);
     m_client->setObjectName(QStringLiteral("client"));
+    // The picture is painted on the client area itself, after whatever background a skin gives
+    // it, so neither the border nor the client's background can hide it.
+    m_client->installEventFilter(this);
+}
+
+void PictureBox::setPicture(const QPixmap& picture)
+{
+    m_picture = picture;
+    m_client->update();
 }
 
 bool PictureBox::event(QEvent* event)
@@ -29,6 +39,15 @@ bool PictureBox::event(QEvent* event)
         break;
     }
     return handled;
+}
+
+bool PictureBox::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_client && event->type() == QEvent::Paint && !m_picture.isNull()) {
+        QPainter painter(m_client);
+        painter.drawPixmap(QPoint(0, 0), m_picture);
+    }
+    return QFrame::eventFilter(watched, event);
 }
 
 void PictureBox::mouseReleaseEvent(QMouseEvent* event)
