@@ -1,5 +1,7 @@
 #include "main_window/Form1.h"
 
+#include "Sites.h"
+#include "about_window/Form2.h"
 #include "platform/ImageView.h"
 #include "platform/MousePointer.h"
 #include "platform/PictureBox.h"
@@ -7,6 +9,8 @@
 #include "platform/Skin.h"
 #include "platform/Twips.h"
 #include "platform/UnhandledErrors.h"
+#include "system_services/Module1.h"
+#include "system_services/OpenSite.h"
 #include "system_services/SystemFunctions.h"
 
 #include <QDir>
@@ -57,6 +61,11 @@ Form1::Form1(QWidget* parent)
     setClientSizeTwips(8250, 6930);
     createControls();
     setTabOrder();
+}
+
+Form1::~Form1()
+{
+    delete m_about;
 }
 
 void Form1::createControls()
@@ -113,7 +122,7 @@ void Form1::setTabOrder()
 void Form1::Form_Load()
 {
     Skin1->Invoke(platform::Skin::kApplySkin, {platform::Variant::fromI4(hWnd())});
-    // The notification-area icon is registered here, once the skin is on.
+    Module1::RegisterTrayIcon(hWnd(), platform::iconHandle(windowIcon()));
 }
 
 void Form1::ShowLetter(const LetterEntry& entry)
@@ -132,8 +141,32 @@ void Form1::ShowLetter(const LetterEntry& entry)
     sndPlaySoundA(QFile::encodeName(soundPath).constData(), SND_LOOP | SND_NODEFAULT);
 }
 
-void Form1::Command10_Click() {}
-void Form1::Command11_Click() {}
-void Form1::Command12_Click() {}
-void Form1::Command13_Click() {}
-void Form1::Command14_Click() {}
+void Form1::Command10_Click()
+{
+    // A closed About window is hidden until its deletion comes round; it never shows again.
+    if (!m_about || m_about->isHidden())
+        m_about = new Form2;
+    m_about->Show();
+}
+
+void Form1::Command11_Click()
+{
+    OpenSite(AuthorSite, hWnd());
+}
+
+void Form1::Command12_Click()
+{
+    OpenSite(LibrarySite, hWnd());
+}
+
+void Form1::Command13_Click()
+{
+    OpenSite(SeminarySite, hWnd());
+}
+
+void Form1::Command14_Click()
+{
+    platform::MsgBox(QStringLiteral("زنكلوني يتمنى لكم الفائدة ويسألكم الدعاء"), platform::vbOKOnly,
+                     QStringLiteral("مكتبة زنكلوني للمعلومات الدينية"));
+    platform::End();
+}

@@ -8,8 +8,11 @@
 #include "platform/Form.h"
 
 #include <QGroupBox>
+#include <QPointer>
 #include <QPushButton>
 #include <array>
+
+class Form2;
 
 namespace platform {
 class ImageView;
@@ -21,6 +24,8 @@ class Form1 : public platform::Form {
     Q_OBJECT
 public:
     explicit Form1(QWidget* parent = nullptr);
+    // Takes the About window along if it is still open.
+    ~Form1() override;
 
     // The lesson: shows the entry's picture stretched over the picture frame and plays its sound.
     // A picture that cannot be loaded raises PlatformError before anything changes.
@@ -46,4 +51,7 @@ private:
     platform::ImageView* Img1 = nullptr;
     QGroupBox* Frame1 = nullptr;
     platform::Skin* Skin1 = nullptr;
+
+    // The one About window while it is open; it deletes itself when the user closes it.
+    QPointer<Form2> m_about;
 };
