@@ -2,6 +2,7 @@
 # Letter lessons from outside: a click on a letter button shows that letter's picture stretched over
 # the picture frame and plays its sound once, every time. Without any audio server the pictures
 # still come and the window keeps answering, with no message box.
+# shellcheck source=tests/e2e/rig.sh
 source "$(dirname "${BASH_SOURCE[0]}")/rig.sh"
 rig_begin "$1" 120
 rig_require sox
@@ -50,16 +51,20 @@ loud_since() {
     above "$REC_PEAK" 0.1 && above "$REC_RMS" 0.005
 }
 
+# The last 0.6 s were silent: longer than any pause within a lesson's sound.
+SILENCE_BYTES=$((48000 * 4 * 6 / 10))
 quiet_now() {
     local end
     end=$(recording_mark)
-    ((end >= 48000 * 4 * 3 / 10)) || return 1
-    recording_stats $((end - 48000 * 4 * 3 / 10)) "$end"
+    ((end >= SILENCE_BYTES)) || return 1
+    recording_stats $((end - SILENCE_BYTES)) "$end"
     below "$REC_PEAK" 0.001
 }
 
-for tool in "$RIG_BUILD"/{A,H,Z}.jpg "$RIG_BUILD"/{a,h,z}.wav; do
-    [[ -s $tool ]] || fail "the lesson file $tool is missing: build first"
+recorded_since() { (($(recording_mark) - $1 >= $2)); }
+
+for file in "$RIG_BUILD"/{A,H,Z}.jpg "$RIG_BUILD"/{a,h,z}.wav; do
+    [[ -s $file ]] || fail "the lesson file $file is missing: build first"
 done
 
 start_xvfb
@@ -83,7 +88,7 @@ start_pulse
 start_recorder
 start_program
 mark=$(recording_mark)
-sleep 0.5
+wait_for 10 "half a second of recording" recorded_since "$mark" $((48000 * 4 / 2))
 recording_stats "$mark"
 [[ $REC_PEAK == 0 ]] || fail "the recording is not silent before any lesson (peak $REC_PEAK)"
 

@@ -2,6 +2,7 @@
 # The main window as the window system sees it: mapped, centred on the screen, 550 x 462 pixels of
 # client area, a maximize function and button that the window manager is told to withhold, and an
 # empty picture frame at start.
+# shellcheck source=tests/e2e/rig.sh
 source "$(dirname "${BASH_SOURCE[0]}")/rig.sh"
 rig_begin "$1"
 start_xvfb 1024x768x24

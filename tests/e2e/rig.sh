@@ -1,3 +1,5 @@
+# shellcheck shell=bash disable=SC2034,SC2119,SC2120,SC2317
+# (The cases read the variables these functions set, and poll calls functions by name.)
 # The end-to-end rig, sourced by every tests/e2e/e2e_*.sh case. CTest runs a case as
 #     bash tests/e2e/e2e_<name>.sh <build directory>
 # and the case begins with
@@ -230,16 +232,22 @@ rig_end() {
     exit "$status"
 }
 
+rig_display_answers() { timeout 5 xdotool getdisplaygeometry >/dev/null 2>&1; }
+
 start_xvfb() {
     local screen=${1:-1024x768x24}
     rig_require xdotool xwininfo xprop import convert compare
     local dnum=$RIG_TMP/display
     : >"$dnum"
-    Xvfb -displayfd 5 -screen 0 "$screen" -nolisten tcp 5>"$dnum" >"$RIG_TMP/xvfb.log" 2>&1 &
+    # An X server resets when its last client leaves, and a client that connects during the reset
+    # is turned away: the rig's own short-lived queries would make the program's start a gamble.
+    Xvfb -displayfd 5 -screen 0 "$screen" -nolisten tcp -noreset 5>"$dnum" >"$RIG_TMP/xvfb.log" 2>&1 &
     rig_track $!
     # Xvfb writes the display's number, ending the line, once it accepts clients.
     wait_for 10 "Xvfb to name its display" grep -q '^[0-9][0-9]*$' "$dnum"
-    export DISPLAY=:$(head -n 1 "$dnum")
+    DISPLAY=:$(head -n 1 "$dnum")
+    export DISPLAY
+    wait_for 10 "Xvfb on $DISPLAY to accept a client" rig_display_answers
     export QT_QPA_PLATFORM=xcb
     SCREEN_W=${screen%%x*}
     SCREEN_H=${screen#*x}
@@ -349,7 +357,13 @@ start_program() {
     (cd "$RIG_BUILD" && exec ./tarbalun "$@") >"$PROGRAM_LOG" 2>&1 &
     PID=$!
     rig_track "$PID"
-    rig_program_window() { program_alive || fail "the program ended at start"; rig_visible_window "$RIG_MAIN_TITLE"; }
+    rig_program_window() {
+        if ! program_alive; then
+            wait "$PID"
+            fail "the program ended at start with status $?"
+        fi
+        rig_visible_window "$RIG_MAIN_TITLE"
+    }
     wait_for 20 "the main window '$RIG_MAIN_TITLE'" rig_program_window
     WIN=$FOUND
     window_geometry
