@@ -21,8 +21,8 @@ click_letter() {
 
 # True when the frame shows the letter's picture scaled to the frame's outer size from its
 # top-left, as far as the border lets it be seen. The screenshot is compared with the lesson file
-# scaled the same way, for each border width the skin might give; a picture at its own size, or
-# another letter's, stays far off.
+# scaled the same way, for each border width the skin might give; the empty frame, a picture at its
+# own size, one a pixel off, or another letter's, all stay far off.
 frame_shows() {
     local letter=$1 border width height best=1
     screenshot "frame-$letter"
@@ -92,22 +92,14 @@ wait_for 10 "half a second of recording" recorded_since "$mark" $((48000 * 4 / 2
 recording_stats "$mark"
 [[ $REC_PEAK == 0 ]] || fail "the recording is not silent before any lesson (peak $REC_PEAK)"
 
-declare -A picture_of
 for letter in A H Z; do
     mark=$(recording_mark)
     click_letter "$letter"
     expect_picture "$letter"
-    picture_of[$letter]=$SHOT
     wait_for 10 "the sound of $letter in the recording" loud_since "$mark"
     note "$letter: peak $REC_PEAK, RMS $REC_RMS"
     # The lesson's flags ask for a loop without asynchronous play, which plays the sound once.
     wait_for 10 "the sound of $letter to end" quiet_now
 done
 
-# The three pictures are the three letters', not one picture shown three times.
-frame=$(client_region $((FRAME_X + 4)) $((FRAME_Y + 4)) $((FRAME_W - 8)) $((FRAME_H - 8)))
-difference "${picture_of[A]}" "${picture_of[H]}" "$frame"
-above "$DIFF" 0.1 || fail "the frame looks the same after A and after H (difference $DIFF)"
-difference "${picture_of[H]}" "${picture_of[Z]}" "$frame"
-above "$DIFF" 0.1 || fail "the frame looks the same after H and after Z (difference $DIFF)"
 note "passed; screenshots in $RIG_SHOTS"

@@ -123,7 +123,7 @@ rig_begin() {
     fi
     [[ -x $RIG_BUILD/tarbalun ]] || fail "no program at $RIG_BUILD/tarbalun: build first"
 
-    RIG_TMP=$(mktemp -d "${TMPDIR:-/tmp}/tarbalun-$RIG_CASE.XXXXXX") || fail "cannot make a temp dir"
+    RIG_TMP=$(mktemp -d -t "tarbalun-$RIG_CASE.XXXXXX") || fail "cannot make a temp dir"
     RIG_SHOTS=$RIG_BUILD/e2e-shots/$RIG_CASE
     rm -rf "$RIG_SHOTS"
     mkdir -p "$RIG_SHOTS" "$RIG_TMP/home" "$RIG_TMP/xdg" "$RIG_TMP/bin"
