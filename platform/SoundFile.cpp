@@ -1,5 +1,7 @@
 #include "platform/SoundFile.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <sndfile.h>
 
 #include <algorithm>
@@ -30,6 +32,10 @@ int16_t toSample(float value)
 
 std::shared_ptr<const PcmClip> readSoundFile(const QByteArray& path)
 {
+    // Only a regular file is opened: a pipe or device in a sound file's place would hold the
+    // caller until something writes to it.
+    if (!QFileInfo(QFile::decodeName(path)).isFile())
+        return nullptr;
     SF_INFO info{};
     std::unique_ptr<SNDFILE, SndFileCloser> file(sf_open(path.constData(), SFM_READ, &info));
     if (!file)

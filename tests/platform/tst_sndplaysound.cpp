@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 using namespace platform::winmm;
 using support::AudioCall;
 
@@ -135,6 +137,7 @@ void TestSndPlaySound::unplayableFileIsSilentAndFalse_data()
     QTest::newRow("header without data") << "header.wav"
                                         << QByteArray("RIFF\x24\x00\x00\x00WAVEfmt ", 16) << true;
     QTest::newRow("a directory") << "directory.wav" << QByteArray() << false;
+    QTest::newRow("a named pipe nobody writes to") << "pipe.wav" << QByteArray() << false;
 }
 
 void TestSndPlaySound::unplayableFileIsSilentAndFalse()
@@ -146,6 +149,8 @@ void TestSndPlaySound::unplayableFileIsSilentAndFalse()
         QVERIFY(support::writeFile(path(name), content));
     if (name == QLatin1String("directory.wav"))
         QVERIFY(QDir(m_dir.path()).mkpath(name));
+    if (name == QLatin1String("pipe.wav"))
+        QCOMPARE(::mkfifo(native(path(name)).constData(), 0600), 0);
     support::ScopedRecordingOutput output;
 
     QCOMPARE(sndPlaySoundA(native(path(name)).constData(), SND_LOOP | SND_NODEFAULT), 0);
