@@ -2,6 +2,7 @@
 // of merely decoding the same picture at full size with Qt's image reader. Sound goes to an output
 // that discards it, so the figure is the program's own work.
 
+#include "bench/DiscardingOutput.h"
 #include "main_window/Form1.h"
 #include "platform/Runtime.h"
 #include "platform/Winmm.h"
@@ -12,12 +13,6 @@
 #include <benchmark/benchmark.h>
 
 namespace {
-
-class DiscardingOutput : public platform::AudioOutput {
-public:
-    bool play(std::shared_ptr<const platform::PcmClip>, bool) override { return true; }
-    void stop() override {}
-};
 
 Form1* g_form = nullptr;
 
