@@ -32,6 +32,7 @@ void ImageView::setPicture(const Picture& picture)
     m_decoded.setDevicePixelRatio(devicePixelRatioF());
     if (!m_stretch && !picture.isNull())
         resize(picture.size());
+    updateOpacity();
     update();
 }
 
@@ -42,7 +43,24 @@ void ImageView::setStretch(bool stretch)
     m_stretch = stretch;
     if (!m_stretch && !m_picture.isNull())
         resize(m_picture.size());
+    updateOpacity();
     update();
+}
+
+void ImageView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    updateOpacity();
+}
+
+// A picture without transparency that covers the whole view hides what lies beneath it, so Qt is
+// told to paint nothing beneath: a lesson then repaints the picture alone, not the frame and the
+// window under it.
+void ImageView::updateOpacity()
+{
+    const QSize drawn = targetSize();
+    const bool covers = drawn.width() >= width() && drawn.height() >= height();
+    setAttribute(Qt::WA_OpaquePaintEvent, covers && !m_decoded.isNull() && !m_decoded.hasAlphaChannel());
 }
 
 QImage ImageView::shownImage()

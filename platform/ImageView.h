@@ -29,8 +29,10 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void updateOpacity();
     QSize targetSize() const;
     QSize deviceSize(QSize logical) const;
 
