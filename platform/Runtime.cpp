@@ -1,5 +1,7 @@
 #include "platform/Runtime.h"
 
+#include "platform/Replaceable.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <cstdio>
@@ -27,24 +29,16 @@ void endProcess()
     std::_Exit(EXIT_SUCCESS);
 }
 
-MessageBoxFunction& messageBox()
+Replaceable<MessageBoxFunction>& messageBox()
 {
-    static MessageBoxFunction function = showMessageBox;
+    static Replaceable<MessageBoxFunction> function(showMessageBox);
     return function;
 }
 
-EndFunction& endFunction()
+Replaceable<EndFunction>& endFunction()
 {
-    static EndFunction function = endProcess;
+    static Replaceable<EndFunction> function(endProcess);
     return function;
-}
-
-template <typename F>
-F swapIn(F& slot, F replacement, F fallback)
-{
-    F previous = std::move(slot);
-    slot = replacement ? std::move(replacement) : std::move(fallback);
-    return previous;
 }
 
 } // namespace
@@ -68,7 +62,7 @@ void MsgBox(const QString& prompt, MsgBoxStyle buttons, const QString& title)
 
 MessageBoxFunction replaceMessageBox(MessageBoxFunction function)
 {
-    return swapIn(messageBox(), std::move(function), MessageBoxFunction(showMessageBox));
+    return messageBox().replace(std::move(function));
 }
 
 void End()
@@ -78,7 +72,7 @@ void End()
 
 EndFunction replaceEnd(EndFunction function)
 {
-    return swapIn(endFunction(), std::move(function), EndFunction(endProcess));
+    return endFunction().replace(std::move(function));
 }
 
 } // namespace platform

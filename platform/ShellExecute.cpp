@@ -1,5 +1,7 @@
 #include "platform/ShellExecute.h"
 
+#include "platform/Replaceable.h"
+
 #include <QByteArray>
 #include <QDesktopServices>
 #include <algorithm>
@@ -12,9 +14,9 @@ bool openInBrowser(const QUrl& url)
     return QDesktopServices::openUrl(url);
 }
 
-UrlOpener& urlOpener()
+Replaceable<UrlOpener>& urlOpener()
 {
-    static UrlOpener opener = openInBrowser;
+    static Replaceable<UrlOpener> opener(openInBrowser);
     return opener;
 }
 
@@ -57,9 +59,9 @@ int32_t openDocument(int32_t, const char* verb, const char* file, const char*, c
     return urlOpener()(url) ? kOpened : SE_ERR_NOASSOC;
 }
 
-ShellExecuteFunction& shellExecute()
+Replaceable<ShellExecuteFunction>& shellExecute()
 {
-    static ShellExecuteFunction function = openDocument;
+    static Replaceable<ShellExecuteFunction> function(openDocument);
     return function;
 }
 
@@ -67,16 +69,12 @@ ShellExecuteFunction& shellExecute()
 
 ShellExecuteFunction replaceShellExecute(ShellExecuteFunction function)
 {
-    ShellExecuteFunction previous = std::move(shellExecute());
-    shellExecute() = function ? std::move(function) : ShellExecuteFunction(openDocument);
-    return previous;
+    return shellExecute().replace(std::move(function));
 }
 
 UrlOpener replaceUrlOpener(UrlOpener opener)
 {
-    UrlOpener previous = std::move(urlOpener());
-    urlOpener() = opener ? std::move(opener) : UrlOpener(openInBrowser);
-    return previous;
+    return urlOpener().replace(std::move(opener));
 }
 
 } // namespace platform::shell32

@@ -1,6 +1,7 @@
 #include "platform/ShellNotifyIcon.h"
 
 #include "platform/Codepage1256.h"
+#include "platform/Replaceable.h"
 #include "platform/WindowMessage.h"
 
 #include <QCoreApplication>
@@ -150,9 +151,9 @@ int32_t notifyIcon(uint32_t message, const void* record)
     }
 }
 
-ShellNotifyIconFunction& function()
+Replaceable<ShellNotifyIconFunction>& function()
 {
-    static ShellNotifyIconFunction current = notifyIcon;
+    static Replaceable<ShellNotifyIconFunction> current(notifyIcon);
     return current;
 }
 
@@ -160,9 +161,7 @@ ShellNotifyIconFunction& function()
 
 ShellNotifyIconFunction replaceShellNotifyIcon(ShellNotifyIconFunction replacement)
 {
-    ShellNotifyIconFunction previous = std::move(function());
-    function() = replacement ? std::move(replacement) : ShellNotifyIconFunction(notifyIcon);
-    return previous;
+    return function().replace(std::move(replacement));
 }
 
 std::unique_ptr<NotificationArea> replaceNotificationArea(std::unique_ptr<NotificationArea> area)

@@ -1,5 +1,7 @@
 #include "platform/UnhandledErrors.h"
 
+#include "platform/Replaceable.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <cstdio>
@@ -16,9 +18,9 @@ void showMessageBox(const PlatformError& error)
     box.exec();
 }
 
-ErrorReporter& currentReporter()
+Replaceable<ErrorReporter>& currentReporter()
 {
-    static ErrorReporter reporter = showMessageBox;
+    static Replaceable<ErrorReporter> reporter(showMessageBox);
     return reporter;
 }
 
@@ -26,9 +28,7 @@ ErrorReporter& currentReporter()
 
 ErrorReporter replaceErrorReporter(ErrorReporter reporter)
 {
-    ErrorReporter previous = std::move(currentReporter());
-    currentReporter() = reporter ? std::move(reporter) : ErrorReporter(showMessageBox);
-    return previous;
+    return currentReporter().replace(std::move(reporter));
 }
 
 void reportUnhandledError(const PlatformError& error)
