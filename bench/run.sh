@@ -80,7 +80,7 @@ stop_program
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 
 python3 - "$out" "$load_before" "$load_after" "$RECORDER_LATENCY_MS" <<'PY'
-import json, os, platform, statistics, subprocess, sys, time
+import json, os, platform, statistics, sys, time
 
 out, load_before, load_after, recorder_ms = sys.argv[1], sys.argv[2], sys.argv[3], int(sys.argv[4])
 
