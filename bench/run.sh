@@ -46,13 +46,15 @@ start_pulse
 
 echo "start-up and resident set, $STARTUP_RUNS runs each, alternating..." >&2
 : >"$out/startup.txt"
-declare -A command=([tarbalun]="$build/tarbalun" [reference]="$build/bench/reference"
-    [reference_caption]="$build/bench/reference --caption")
 # One run of each first, not counted, so that all find their libraries in the page cache.
 for ((run = 0; run <= STARTUP_RUNS; run++)); do
     for program in tarbalun reference reference_caption; do
-        # shellcheck disable=SC2086 # the command's words split on purpose
-        line=$(cd "$build" && "$build/bench/first_paint" --rss-after 1000 ${command[$program]}) ||
+        case $program in
+            tarbalun) command=("$build/tarbalun") ;;
+            reference) command=("$build/bench/reference") ;;
+            reference_caption) command=("$build/bench/reference" --caption) ;;
+        esac
+        line=$(cd "$build" && "$build/bench/first_paint" --rss-after 1000 "${command[@]}") ||
             fail "first_paint failed on $program"
         ((run > 0)) && echo "$program $line" >>"$out/startup.txt"
     done
