@@ -95,13 +95,13 @@ void Form1::createControls()
     Skin1 = new platform::Skin(Frame1);
     Skin1->setObjectName(QStringLiteral("Skin1"));
 
-    for (const CommandButton& spec : commandRow()) {
-        auto* button = new QPushButton(QString::fromUtf8(spec.caption), Frame1);
-        button->setObjectName(QString::fromLatin1(spec.name));
-        button->setGeometry(twipsRect(spec.left, kCommandRowTop, spec.width, kCommandRowHeight));
-        button->setToolTip(QString::fromUtf8(spec.toolTip));
-        platform::setMousePointer(button, spec.pointer);
-        platform::connectHandler(button, &QPushButton::clicked, this, [this, click = spec.click] { (this->*click)(); });
+    for (const CommandButton& command : commandRow()) {
+        auto* button = new QPushButton(QString::fromUtf8(command.caption), Frame1);
+        button->setObjectName(QString::fromLatin1(command.name));
+        button->setGeometry(twipsRect(command.left, kCommandRowTop, command.width, kCommandRowHeight));
+        button->setToolTip(QString::fromUtf8(command.toolTip));
+        platform::setMousePointer(button, command.pointer);
+        platform::connectHandler(button, &QPushButton::clicked, this, [this, click = command.click] { (this->*click)(); });
     }
 }
 
@@ -110,8 +110,8 @@ void Form1::setTabOrder()
     std::vector<std::pair<int, QWidget*>> stops{{9, Pic1}};
     for (const LetterEntry& entry : kLetterCatalogue)
         stops.emplace_back(entry.tabIndex, findChild<QWidget*>(QString::fromLatin1(entry.button)));
-    for (const CommandButton& spec : commandRow())
-        stops.emplace_back(spec.tabIndex, findChild<QWidget*>(QString::fromLatin1(spec.name)));
+    for (const CommandButton& command : commandRow())
+        stops.emplace_back(command.tabIndex, findChild<QWidget*>(QString::fromLatin1(command.name)));
     std::sort(stops.begin(), stops.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     for (size_t i = 1; i < stops.size(); ++i)
         QWidget::setTabOrder(stops[i - 1].second, stops[i].second);
