@@ -37,6 +37,7 @@ struct Form1::CommandButton {
 namespace {
 constexpr int kCommandRowTop = 1200;
 constexpr int kCommandRowHeight = 375;
+constexpr int kPic1TabIndex = 9;
 } // namespace
 
 const std::array<Form1::CommandButton, 5>& Form1::commandRow()
@@ -107,7 +108,7 @@ void Form1::createControls()
 
 void Form1::setTabOrder()
 {
-    std::vector<std::pair<int, QWidget*>> stops{{9, Pic1}};
+    std::vector<std::pair<int, QWidget*>> stops{{kPic1TabIndex, Pic1}};
     for (const LetterEntry& entry : kLetterCatalogue)
         stops.emplace_back(entry.tabIndex, findChild<QWidget*>(QString::fromLatin1(entry.button)));
     for (const CommandButton& command : commandRow())
