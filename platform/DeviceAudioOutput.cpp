@@ -71,11 +71,9 @@ public:
         format.setChannelCount(clip->channels);
         format.setSampleFormat(QAudioFormat::Int16);
 
-        m_frameBytes = qint64(clip->channels) * qint64(sizeof(int16_t));
         m_source = std::make_unique<ClipDevice>(std::move(clip), loop);
         m_sink = new QAudioSink(device, format);
         QAudioSink* sink = m_sink;
-        sink->setBufferSize(format.bytesForDuration(kBufferMicroseconds));
         // The sink turns idle when the clip has run out; it is closed a moment later so that the
         // device's buffer drains and the last syllable is heard whole.
         QObject::connect(sink, &QAudioSink::stateChanged, sink, [sink](QAudio::State state) {
@@ -85,18 +83,11 @@ public:
                         sink->stop();
                 });
         });
-        // The clip is written to the sink from here rather than pulled by it: a pulling sink asks
-        // for its first samples only a period (20 ms) after it starts, and the child hears the lag.
-        m_input = sink->start();
-        if (!m_input || sink->error() != QAudio::NoError) {
+        sink->start(m_source.get());
+        if (sink->error() != QAudio::NoError) {
             stop();
             return false;
         }
-        m_primed = false;
-        m_feeder = new QTimer(sink);
-        QObject::connect(m_feeder, &QTimer::timeout, sink, [this] { feed(); });
-        m_feeder->start(kFeedMilliseconds);
-        feed();
         return true;
     }
 
@@ -110,43 +101,10 @@ public:
     }
 
 private:
-    // Enough for the sound to ride out a busy moment of the window; fed every period.
-    static constexpr qint64 kBufferMicroseconds = 200'000;
-    static constexpr int kFeedMilliseconds = 20;
     static constexpr int kDrainMilliseconds = 400;
 
-    // Writes as much of the clip as the sink has room for, in whole frames.
-    void feed()
-    {
-        if (!m_sink || !m_input || !m_source)
-            return;
-        qint64 room = m_sink->bytesFree() / m_frameBytes * m_frameBytes;
-        while (room > 0) {
-            const qint64 wanted = std::min(room, qint64(sizeof m_chunk) / m_frameBytes * m_frameBytes);
-            const qint64 got = m_source->read(m_chunk, wanted);
-            if (got <= 0)
-                break;
-            m_input->write(m_chunk, got);
-            room -= got;
-        }
-        if (room == 0)
-            m_primed = true;
-        if (!m_source->atEnd())
-            return;
-        // The server starts playing only once the sink's buffer is full; a clip too short to fill
-        // it is followed by silence that does, or it would never be heard.
-        if (!m_primed && room > 0)
-            m_input->write(QByteArray(room, '\0'));
-        m_feeder->stop();
-    }
-
     QPointer<QAudioSink> m_sink;
-    QPointer<QIODevice> m_input;
-    QPointer<QTimer> m_feeder;
     std::unique_ptr<ClipDevice> m_source;
-    qint64 m_frameBytes = 2;
-    bool m_primed = false;
-    char m_chunk[16384];
 };
 
 } // namespace
