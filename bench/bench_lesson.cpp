@@ -2,13 +2,11 @@
 // of merely decoding the same picture at full size with Qt's image reader. Sound goes to an output
 // that discards it, so the figure is the program's own work.
 
-#include "bench/DiscardingOutput.h"
+#include "bench/OffscreenLessons.h"
 #include "main_window/Form1.h"
 #include "platform/Runtime.h"
-#include "platform/Winmm.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QImageReader>
 #include <benchmark/benchmark.h>
 
@@ -59,9 +57,7 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    // The lesson files lie in the build tree's root, one level above the benchmarks.
-    platform::replaceApplicationDirectory(QDir(QCoreApplication::applicationDirPath() + QStringLiteral("/..")).absolutePath());
-    platform::winmm::replaceAudioOutput(std::make_unique<DiscardingOutput>());
+    useShippedLessonsSilently();
     Form1 form;
     form.Show();
     QCoreApplication::processEvents();

@@ -4,13 +4,10 @@
 //
 //   bench_memory [LESSONS]      (default 1000)
 
-#include "bench/DiscardingOutput.h"
+#include "bench/OffscreenLessons.h"
 #include "main_window/Form1.h"
-#include "platform/Runtime.h"
-#include "platform/Winmm.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFile>
 
 #include <cstdio>
@@ -44,9 +41,7 @@ int main(int argc, char** argv)
     const int count = argc > 1 ? std::atoi(argv[1]) : 1000;
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    // The lesson files lie in the build tree's root, one level above the benchmarks.
-    platform::replaceApplicationDirectory(QDir(QCoreApplication::applicationDirPath() + QStringLiteral("/..")).absolutePath());
-    platform::winmm::replaceAudioOutput(std::make_unique<DiscardingOutput>());
+    useShippedLessonsSilently();
     Form1 form;
     form.Show();
     QCoreApplication::processEvents();
