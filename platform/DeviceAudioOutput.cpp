@@ -74,6 +74,7 @@ public:
         m_source = std::make_unique<ClipDevice>(std::move(clip), loop);
         m_sink = new QAudioSink(device, format);
         QAudioSink* sink = m_sink;
+        sink->setBufferSize(format.bytesForDuration(kBufferMicroseconds));
         // The sink turns idle when the clip has run out; it is closed a moment later so that the
         // device's buffer drains and the last syllable is heard whole.
         QObject::connect(sink, &QAudioSink::stateChanged, sink, [sink](QAudio::State state) {
@@ -102,6 +103,7 @@ public:
 
 private:
     static constexpr int kDrainMilliseconds = 400;
+    static constexpr qint64 kBufferMicroseconds = 500'000;
 
     QPointer<QAudioSink> m_sink;
     std::unique_ptr<ClipDevice> m_source;
