@@ -103,6 +103,9 @@ public:
 
 private:
     static constexpr int kDrainMilliseconds = 400;
+    // Room for the sound to ride out a busy moment of the machine: with Qt's default buffer a long
+    // sound ran dry now and then and stuttered. The clip lies in memory, so the sink fills the
+    // buffer at once and the first sample is not delayed by it.
     static constexpr qint64 kBufferMicroseconds = 500'000;
 
     QPointer<QAudioSink> m_sink;
