@@ -1,5 +1,6 @@
 #include "main_window/Form1.h"
 #include "platform/Application.h"
+#include "platform/ArabicConventions.h"
 
 #include <QIcon>
 
@@ -9,6 +10,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("طربلون"));
     QApplication::setApplicationVersion(QStringLiteral("1.00"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/portrait.png")));
+    platform::installArabicConventions();
 
     Form1 form;
     form.Show();

@@ -11,7 +11,9 @@
 
 #include <QColor>
 #include <QFont>
+#include <QApplication>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QPixmap>
 #include <array>
 
@@ -86,8 +88,11 @@ void Form2::createControls()
     Pictuer1 = new platform::PictureBox(this);
     Pictuer1->setObjectName(QStringLiteral("Pictuer1"));
     Pictuer1->setGeometry(twipsRect(120, 120, 1575, 2295));
-    Pictuer1->setPicture(QPixmap(QStringLiteral(":/portrait.png")));
+    // Through QIcon, which picks portrait@2x.png on a screen that has twice the pixels.
+    Pictuer1->setPicture(QIcon(QStringLiteral(":/portrait.png")).pixmap(QSize(100, 150), qApp->devicePixelRatio()));
     Pictuer1->setToolTip(QStringLiteral("حياك الله وبياك"));
+    Pictuer1->setAccessibleName(QStringLiteral("صورة المبرمج"));
+    Pictuer1->setAccessibleDescription(Pictuer1->toolTip() + QStringLiteral(". يفتح موقع المبرمج في المتصفح"));
     platform::setMousePointer(Pictuer1, platform::MousePointer::ArrowQuestion);
     platform::connectHandler(Pictuer1, &platform::PictureBox::clicked, this, [this] { Pictuer1_Click(); });
 
@@ -108,6 +113,16 @@ void Form2::createControls()
         label->setTitle(line->title);
         label->setText(QString::fromUtf8(line->text));
     }
+    // A screen reader walks the lines in the order of the frame's children: raising each line in
+    // turn puts them top to bottom there, while the focus chain keeps its order. The window's
+    // description reads them all as the window opens.
+    QStringList credits;
+    for (const CreditLine& line : kCredits) {
+        auto* label = Frame2->findChild<QWidget*>(QString::fromLatin1(line.name));
+        label->raise();
+        credits << QString::fromUtf8(line.text);
+    }
+    setAccessibleDescription(credits.join(QLatin1Char('\n')));
 
     Skin1 = new platform::Skin(this);
     Skin1->setObjectName(QStringLiteral("Skin1"));
@@ -116,6 +131,15 @@ void Form2::createControls()
 void Form2::Form_Load()
 {
     Skin1->Invoke(platform::Skin::kApplySkin, {platform::Variant::fromI4(hWnd())});
+}
+
+void Form2::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    Form::keyPressEvent(event);
 }
 
 void Form2::Pictuer1_Click()

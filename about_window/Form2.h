@@ -3,6 +3,7 @@
 // The About window: the author's portrait beside eight lines of credits, skinned like the main
 // window. Clicking the portrait opens the author's site. The window keeps no state of its own; it
 // deletes itself when the user closes it, so the next show builds and loads it afresh.
+// Escape closes it; Space or Return on the focused portrait opens the site as a click does.
 
 #include "platform/Form.h"
 
@@ -20,6 +21,7 @@ public:
 
 protected:
     void Form_Load() override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void createControls();

@@ -3,6 +3,7 @@
 // The main window: the picture frame above the letter keypad and the command row. It lays itself
 // out from tables, applies its skin when it loads, and runs the lesson of whichever letter is
 // pressed. The lesson files lie in the application directory; nothing is read before a press.
+// Typing a letter presses its key; the arrow keys move the focus over the keypad by position.
 
 #include "main_window/LetterCatalogue.h"
 #include "platform/Form.h"
@@ -33,6 +34,7 @@ public:
 
 protected:
     void Form_Load() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     struct CommandButton;
@@ -40,6 +42,9 @@ private:
 
     void createControls();
     void setTabOrder();
+    void createLetterShortcuts();
+    void describeLesson(const LetterEntry& entry);
+    QWidget* keypadNeighbour(const QWidget* from, int key) const;
 
     void Command10_Click();
     void Command11_Click();

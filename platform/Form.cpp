@@ -3,7 +3,9 @@
 #include "platform/Twips.h"
 #include "platform/UnhandledErrors.h"
 
+#include <QAbstractButton>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QStyle>
 
@@ -24,6 +26,19 @@ Form::Form(Border border, QWidget* parent)
 void Form::setClientSizeTwips(int width, int height)
 {
     resize(twipsToPixels(width), twipsToPixels(height));
+}
+
+void Form::keyPressEvent(QKeyEvent* event)
+{
+    // A button ignores Return and Enter unless it is a dialog's default, so the key comes up here.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && !event->isAutoRepeat()) {
+        if (auto* button = qobject_cast<QAbstractButton*>(focusWidget()); button && button->isEnabled()) {
+            button->click();
+            return;
+        }
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void Form::load()

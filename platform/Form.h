@@ -3,6 +3,7 @@
 // A form: a top-level window laid out in twips, with a load sequence that runs each time the
 // form is loaded (before it is first shown), a handle, and a start position in the screen's centre.
 // Forms have no layouts: every control keeps the place it was given, however the window is sized.
+// Return and Enter press the focused button, as Space does.
 
 #include "platform/Handles.h"
 
@@ -31,6 +32,7 @@ protected:
     virtual void Form_Load() = 0;
 
     void setClientSizeTwips(int width, int height);
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void load();

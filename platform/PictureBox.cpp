@@ -1,5 +1,6 @@
 #include "platform/PictureBox.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -12,6 +13,9 @@ PictureBox::PictureBox(QWidget* parent)
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     setLineWidth(2);
     setFocusPolicy(Qt::StrongFocus);
+    // A picture has no reading direction: the skin's paper and the picture keep their places
+    // in a right-to-left application too.
+    setLayoutDirection(Qt::LeftToRight);
     m_client->setObjectName(QStringLiteral("client"));
     // The picture is painted on the client area itself, after whatever background a skin gives
     // it, so neither the border nor the client's background can hide it.
@@ -21,6 +25,12 @@ PictureBox::PictureBox(QWidget* parent)
 void PictureBox::setPicture(const QPixmap& picture)
 {
     m_picture = picture;
+    m_client->update();
+}
+
+void PictureBox::setHint(const QString& hint)
+{
+    m_hint = hint;
     m_client->update();
 }
 
@@ -43,11 +53,40 @@ bool PictureBox::event(QEvent* event)
 
 bool PictureBox::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_client && event->type() == QEvent::Paint && !m_picture.isNull()) {
+    if (watched == m_client && event->type() == QEvent::Paint)
+        paintClient();
+    return QFrame::eventFilter(watched, event);
+}
+
+void PictureBox::paintClient()
+{
+    if (!m_picture.isNull()) {
         QPainter painter(m_client);
         painter.drawPixmap(QPoint(0, 0), m_picture);
+        return;
     }
-    return QFrame::eventFilter(watched, event);
+    if (m_hint.isEmpty())
+        return;
+    QPainter painter(m_client);
+    QFont font = this->font();
+    font.setPointSizeF(font.pointSizeF() * 2);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.setLayoutDirection(m_hint.isRightToLeft() ? Qt::RightToLeft : Qt::LeftToRight);
+    const QRect area = m_client->rect().adjusted(16, 16, -16, -16);
+    painter.drawText(area, Qt::AlignCenter | Qt::TextWordWrap, m_hint);
+}
+
+void PictureBox::keyPressEvent(QKeyEvent* event)
+{
+    const bool press = event->key() == Qt::Key_Space || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (press && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        if (!event->isAutoRepeat())
+            emit clicked();
+        return;
+    }
+    QFrame::keyPressEvent(event);
 }
 
 void PictureBox::mouseReleaseEvent(QMouseEvent* event)

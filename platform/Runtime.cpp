@@ -1,5 +1,6 @@
 #include "platform/Runtime.h"
 
+#include "platform/ArabicConventions.h"
 #include "platform/Replaceable.h"
 
 #include <QApplication>
@@ -18,8 +19,9 @@ QString& directoryOverride()
 
 void showMessageBox(const QString& prompt, MsgBoxStyle, const QString& title)
 {
-    QMessageBox box(QMessageBox::NoIcon, title, prompt, QMessageBox::Ok, QApplication::activeWindow());
-    box.setLayoutDirection(Qt::RightToLeft);
+    QMessageBox box(QMessageBox::NoIcon, title, isolateLeftToRight(prompt), QMessageBox::Ok,
+                    QApplication::activeWindow());
+    prepareArabicMessageBox(box);
     box.exec();
 }
 

@@ -1,5 +1,6 @@
 #include "platform/UnhandledErrors.h"
 
+#include "platform/ArabicConventions.h"
 #include "platform/Replaceable.h"
 
 #include <QApplication>
@@ -11,10 +12,13 @@ namespace {
 
 void showMessageBox(const PlatformError& error)
 {
-    const QString text = QStringLiteral("تعذّر %1.\n%2").arg(error.failed(), error.reason());
-    QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), text, QMessageBox::Ok,
-                    QApplication::activeWindow());
-    box.setLayoutDirection(Qt::RightToLeft);
+    // A parent reads the first sentence; the detail after it is for whoever looks after the computer.
+    QMessageBox box(QMessageBox::Critical, QApplication::applicationName(),
+                    QStringLiteral("لم يستطع البرنامج إتمام ما طُلب منه، ويمكنك متابعة استعماله."),
+                    QMessageBox::Ok, QApplication::activeWindow());
+    box.setInformativeText(isolateLeftToRight(
+        QStringLiteral("التفاصيل: تعذّر %1.\nالسبب: %2").arg(error.failed(), error.reason())));
+    prepareArabicMessageBox(box);
     box.exec();
 }
 
@@ -33,6 +37,7 @@ ErrorReporter replaceErrorReporter(ErrorReporter reporter)
 
 void reportUnhandledError(const PlatformError& error)
 {
+    // stderr gets the plain texts, without the isolates that only a bidirectional display reads.
     std::fprintf(stderr, "tarbalun: %s: %s\n", qPrintable(error.failed()), qPrintable(error.reason()));
     std::fflush(stderr);
     currentReporter()(error);
