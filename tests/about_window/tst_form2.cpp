@@ -7,6 +7,8 @@
 #include "platform/Twips.h"
 #include "support/RecordingShellExecute.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QGlyphRun>
 #include <QGroupBox>
 #include <QPointer>
@@ -29,6 +31,11 @@ private slots:
     void creditLinesAreReadable();
     void loadAppliesTheSkin();
     void portraitOpensTheAuthorsSite();
+    void portraitOpensOnItsKeys_data();
+    void portraitOpensOnItsKeys();
+    void escapeCloses();
+    void screenReaderReadsTheCredits();
+    void rightToLeftKeepsEveryPixel();
 
 private:
     template <typename T>
@@ -206,6 +213,81 @@ void TestForm2::portraitOpensTheAuthorsSite()
     QVERIFY(!call.parameters && !call.directory);
     QCOMPARE(call.showCommand, 1);
     QVERIFY(m_form->isVisible());
+}
+
+void TestForm2::portraitOpensOnItsKeys_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("opened");
+    QTest::newRow("Space") << int(Qt::Key_Space) << 1;
+    QTest::newRow("Return") << int(Qt::Key_Return) << 1;
+    QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << 1;
+    QTest::newRow("Tab moves on") << int(Qt::Key_Tab) << 0;
+}
+
+void TestForm2::portraitOpensOnItsKeys()
+{
+    QFETCH(int, key);
+    QFETCH(int, opened);
+    support::RecordingShellExecute shell;
+    m_form->Show();
+    QApplication::setActiveWindow(m_form);
+    QVERIFY(QTest::qWaitForWindowActive(m_form));
+    auto* portrait = control<platform::PictureBox>("Pictuer1");
+    QCOMPARE(QApplication::focusWidget(), portrait);
+
+    QTest::keyClick(portrait, Qt::Key(key), key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+    QCOMPARE(shell.calls().size(), size_t(opened));
+    if (opened)
+        QCOMPARE(shell.calls().front().file.value_or("(null)"), QByteArray(AuthorSite));
+    QVERIFY(m_form->isVisible());
+}
+
+void TestForm2::escapeCloses()
+{
+    m_form->Show();
+    QApplication::setActiveWindow(m_form);
+    QVERIFY(QTest::qWaitForWindowActive(m_form));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QVERIFY(!m_form->isVisible());
+    // Closing deletes it, as the title bar's close does.
+    QTRY_VERIFY(!m_form);
+}
+
+void TestForm2::screenReaderReadsTheCredits()
+{
+    m_form->Show();
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(m_form);
+    QAccessibleInterface* frame = QAccessible::queryAccessibleInterface(control<QGroupBox>("Frame2"));
+    QStringList lines;
+    for (int i = 0; i < frame->childCount(); ++i)
+        lines << frame->child(i)->text(QAccessible::Name);
+    QStringList topToBottom;
+    for (int i = 1; i <= 8; ++i)
+        topToBottom << m_form->findChild<platform::SkinLabel*>(QStringLiteral("SkinLabel%1").arg(i))->text();
+    // The lines in reading order, in the frame's children and in the window's description.
+    QCOMPARE(lines, topToBottom);
+    QCOMPARE(window->text(QAccessible::Description), topToBottom.join(QLatin1Char('\n')));
+
+    QAccessibleInterface* portrait = QAccessible::queryAccessibleInterface(control<QWidget>("Pictuer1"));
+    QCOMPARE(portrait->text(QAccessible::Name), QStringLiteral("صورة المبرمج"));
+    QCOMPARE(portrait->text(QAccessible::Description),
+             QStringLiteral("حياك الله وبياك. يفتح موقع المبرمج في المتصفح"));
+}
+
+// Right to left is for what Qt lays out; the window's own places and pixels stay as they were.
+void TestForm2::rightToLeftKeepsEveryPixel()
+{
+    m_form->Show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form));
+    QApplication::setLayoutDirection(Qt::LeftToRight);
+    QCoreApplication::processEvents();
+    const QImage leftToRight = m_form->grab().toImage();
+    QApplication::setLayoutDirection(Qt::RightToLeft);
+    QCoreApplication::processEvents();
+    const QImage rightToLeft = m_form->grab().toImage();
+    QApplication::setLayoutDirection(Qt::LeftToRight);
+    QVERIFY(leftToRight == rightToLeft);
 }
 
 QTEST_MAIN(TestForm2)

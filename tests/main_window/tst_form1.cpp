@@ -25,6 +25,8 @@ private slots:
     void window();
     void loadSkinsBeforeFirstShowAndReadsNothing();
     void tabWalk();
+    void rightToLeftKeepsEveryPixel();
+    void emptyFrameShowsTheHint();
 
 private:
     std::unique_ptr<support::ScopedErrorRecorder> m_errors;
@@ -219,6 +221,52 @@ void TestForm1::tabWalk()
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
     QCOMPARE(QApplication::focusWidget()->objectName(), stops.back());
+}
+
+// Right to left is for what Qt lays out; the window's own places and pixels stay as they were.
+void TestForm1::rightToLeftKeepsEveryPixel()
+{
+    Form1 form;
+    form.Show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QApplication::setLayoutDirection(Qt::LeftToRight);
+    QCoreApplication::processEvents();
+    const QImage leftToRight = form.grab().toImage();
+    QApplication::setLayoutDirection(Qt::RightToLeft);
+    QCoreApplication::processEvents();
+    const QImage rightToLeft = form.grab().toImage();
+    QApplication::setLayoutDirection(Qt::LeftToRight);
+    QVERIFY(leftToRight == rightToLeft);
+}
+
+// The skin writes its hint over the empty frame's paper; a lesson's picture covers it.
+void TestForm1::emptyFrameShowsTheHint()
+{
+    QTemporaryDir lessons;
+    support::ScopedApplicationDirectory directory(lessons.path());
+    support::ScopedRecordingOutput sound;
+    QVERIFY(support::writeJpeg(lessons.filePath("A.jpg"), support::filledImage(QSize(32, 32), Qt::white)));
+    Form1 form;
+    form.Show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    auto* pic1 = form.findChild<platform::PictureBox*>("Pic1");
+    QVERIFY(!pic1->hint().isEmpty());
+    QVERIFY(pic1->hint().isRightToLeft());
+
+    // The hint's colour shows in the middle of the frame and nowhere in a white picture.
+    const QColor hintColour = pic1->palette().color(QPalette::WindowText);
+    const auto hintPixels = [&] {
+        const QImage shot = pic1->client()->grab().toImage();
+        int count = 0;
+        for (int y = shot.height() / 3; y < shot.height() * 2 / 3; ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                count += support::closeColour(shot.pixelColor(x, y), hintColour, 24) ? 1 : 0;
+        return count;
+    };
+    QVERIFY2(hintPixels() > 200, qPrintable(QString::number(hintPixels())));
+    form.findChild<QAbstractButton*>("Command8")->click();
+    QCOMPARE(hintPixels(), 0);
+    QVERIFY2(m_errors->errors().empty(), qPrintable(m_errors->describe()));
 }
 
 QTEST_MAIN(TestForm1)
