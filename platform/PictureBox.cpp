@@ -69,7 +69,7 @@ void PictureBox::paintClient()
         return;
     QPainter painter(m_client);
     QFont font = this->font();
-    font.setPointSizeF(font.pointSizeF() * 2);
+    font.setPointSizeF(font.pointSizeF() * 1.6);
     font.setBold(true);
     painter.setFont(font);
     painter.setPen(palette().color(QPalette::WindowText));

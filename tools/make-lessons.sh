@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Regenerates the lesson files in assets/letters/ (A.jpg ... Z.jpg, a.wav ... z.wav) and
-# assets/portrait.png from tools/lessons/words.tsv.
+# assets/portrait.png (and portrait@2x.png) from tools/lessons/words.tsv.
 #
 # The cards and the portrait come from a small Qt painter (tools/lessons/), built here in a scratch
 # directory; the sounds come from festival's HTS voice, cleaned up by sox. Every step is fixed, so
@@ -15,6 +15,7 @@ repo="$(cd "$tools/.." && pwd)"
 words="$tools/lessons/words.tsv"
 letters="$repo/assets/letters"
 portrait="$repo/assets/portrait.png"
+portrait2x="$repo/assets/portrait@2x.png"
 
 # The voice and its sox treatment.
 voice='(voice_cmu_us_slt_arctic_hts)'
@@ -49,7 +50,7 @@ cmake --build "$work/build" > "$work/build.log" 2>&1 || { cat "$work/build.log" 
 
 echo "make-lessons: painting the cards and the portrait"
 QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$work/runtime" \
-  "$work/build/lesson_cards" "$words" "$work/out" "$work/out/portrait.png"
+  "$work/build/lesson_cards" "$words" "$work/out" "$work/out/portrait.png" "$work/out/portrait@2x.png"
 
 # Says TEXT into the WAV file OUT and cuts the quiet the voice leaves around it.
 speak() {
@@ -123,6 +124,7 @@ for letter in {A..Z}; do
   cp "$work/out/${letter,,}.wav" "$letters/${letter,,}.wav"
 done
 cp "$work/out/portrait.png" "$portrait"
+cp "$work/out/portrait@2x.png" "$portrait2x"
 
 # The portrait doubles as the window icon and must be exactly 100 x 150, RGB without alpha
 # (PNG colour type 2, 8 bits).
