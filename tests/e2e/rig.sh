@@ -60,6 +60,16 @@
 #                              and WIN_MAP (IsViewable, IsUnMapped...) of ID (default WIN).
 #   click_at X Y [ID]          clicks the left button at client position X,Y of ID (default WIN).
 #   press_key KEY [ID]         focuses ID (default WIN) and presses KEY (xdotool's key names).
+#   press_keycode CODE [HELD...]  presses the physical key CODE (evdev key code: a 38, b 56, Return
+#                              36, Right 114) through XTEST while the keys HELD are down (Shift 50);
+#                              the active keyboard layout decides what it types. Focuses nothing.
+#   RIG_PROGRAM_DIR            the directory start_program runs ./tarbalun from (default the build).
+#
+# Accessibility
+#   start_accessibility        a session D-Bus and the accessibility bus on it; a program started
+#                              afterwards shows its accessible tree (QT_LINUX_ACCESSIBILITY_ALWAYS_ON).
+#   atspi [ARG...]             runs the Python script on stdin with pyatspi under /usr/bin/python3
+#                              (the system's interpreter, which has the binding), bounded to 40 s.
 #   program_alive              status 0 while the program runs.
 #   wait_program_end SECONDS   waits for the program to end; sets PROGRAM_STATUS.
 #   stop_program               ends the program (TERM) and waits for it, so that another can start.
@@ -354,7 +364,7 @@ window_geometry() {
 
 start_program() {
     PROGRAM_LOG=$RIG_TMP/program.log
-    (cd "$RIG_BUILD" && exec ./tarbalun "$@") >"$PROGRAM_LOG" 2>&1 &
+    (cd "${RIG_PROGRAM_DIR:-$RIG_BUILD}" && exec ./tarbalun "$@") >"$PROGRAM_LOG" 2>&1 &
     PID=$!
     rig_track "$PID"
     rig_program_window() {
@@ -396,6 +406,54 @@ press_key() {
     # release when the press closes that window.
     timeout 5 xdotool windowfocus --sync "$id" || fail "cannot focus window $id"
     timeout 5 xdotool key "$1" || fail "xdotool cannot press $1"
+}
+
+press_keycode() {
+    timeout 5 /usr/bin/python3 - "$@" <<'EOF' || fail "cannot press the key code $1 through XTEST"
+import sys
+from Xlib import X, display
+from Xlib.ext import xtest
+d = display.Display()
+key, held = int(sys.argv[1]), [int(code) for code in sys.argv[2:]]
+for code in held:
+    xtest.fake_input(d, X.KeyPress, code)
+xtest.fake_input(d, X.KeyPress, key)
+xtest.fake_input(d, X.KeyRelease, key)
+for code in reversed(held):
+    xtest.fake_input(d, X.KeyRelease, code)
+d.sync()
+EOF
+}
+
+rig_a11y_bus_answers() {
+    timeout 5 dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress >/dev/null 2>&1
+}
+
+start_accessibility() {
+    rig_require dbus-daemon dbus-send
+    local launcher=/usr/libexec/at-spi-bus-launcher address=$RIG_TMP/session-bus
+    [[ -x $launcher ]] || fail "$launcher is missing (package at-spi2-core)"
+    : >"$address"
+    dbus-daemon --session --nofork --nopidfile --print-address=5 5>"$address" 2>"$RIG_TMP/dbus.log" &
+    rig_track $!
+    wait_for 10 "the session bus" grep -q . "$address"
+    DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$address")
+    export DBUS_SESSION_BUS_ADDRESS
+    # The launcher starts the accessibility bus and, through it, the registry as processes of its
+    # own; a guard stops that whole tree with it.
+    (
+        "$launcher" --launch-immediately >"$RIG_TMP/atspi.log" 2>&1 &
+        launched=$!
+        trap 'rig_stop_tree "$launched"; exit 0' TERM
+        wait "$launched"
+    ) &
+    rig_track $!
+    wait_for 10 "the accessibility bus" rig_a11y_bus_answers
+    export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+}
+
+atspi() {
+    timeout 40 /usr/bin/python3 - "$@"
 }
 
 screenshot() {
