@@ -37,6 +37,8 @@ expect_picture() {
 start_xvfb
 no_audio_server
 start_program
+screenshot hint
+HINT_SHOT=$SHOT
 timeout 5 xdotool windowfocus --sync "$WIN" || fail "cannot focus the main window"
 
 setxkbmap -layout us || fail "setxkbmap cannot set the US layout"
@@ -73,4 +75,4 @@ expect_picture B "Arabic layout, Shift and key b"
 program_alive || fail "the program ended"
 lines=$(grep -vc 'audio\|Audio' "$PROGRAM_LOG")
 ((lines == 0)) || fail "the program wrote: $(head -n 5 "$PROGRAM_LOG")"
-note "passed"
+note "passed; the empty frame with its hint: $HINT_SHOT"

@@ -1,7 +1,7 @@
 #!/bin/bash
 # The main window as the window system sees it: mapped, centred on the screen, 550 x 462 pixels of
 # client area, a maximize function and button that the window manager is told to withhold, and an
-# empty picture frame at start.
+# empty picture frame at start that shows only the skin's paper and hint.
 # shellcheck source=tests/e2e/rig.sh
 source "$(dirname "${BASH_SOURCE[0]}")/rig.sh"
 rig_begin "$1"
@@ -42,8 +42,12 @@ shown=$(named_bits "$decorations" border resize-handles title menu minimize maxi
     fail "window decorations: '$shown', expected 'border resize-handles title menu minimize' ($hints)"
 
 screenshot window
-# The frame's inside, clear of its border: before any lesson it shows only the skin's plain paper,
-# a handful of colours, where a picture brings thousands.
+# The frame's inside, clear of its border: before any lesson it shows the skin's plain paper, a
+# handful of colours, with the skin's hint across its middle; a picture brings thousands.
+colours_in "$SHOT" "$(client_region 12 12 529 80)"
+((COLOURS <= 16)) || fail "the empty picture frame's upper part shows $COLOURS colours; $SHOT"
+colours_in "$SHOT" "$(client_region 12 130 529 80)"
+((COLOURS > 16)) || fail "the empty picture frame shows no hint across its middle; $SHOT"
 colours_in "$SHOT" "$(client_region 12 12 529 329)"
-((COLOURS <= 16)) || fail "the empty picture frame shows $COLOURS colours; $SHOT"
+((COLOURS < 1000)) || fail "the empty picture frame shows $COLOURS colours, as a picture would; $SHOT"
 note "passed; screenshot $SHOT"
