@@ -3,7 +3,9 @@
 #include "platform/UnhandledErrors.h"
 #include "support/Fixtures.h"
 
+#include <QPainter>
 #include <QPushButton>
+#include "platform/PictureBox.h"
 #include <QStyle>
 #include <QtTest>
 #include <memory>
@@ -22,6 +24,9 @@ private slots:
     void badCallRaises();
     void raiseInHandlerIsReportedAndProgramGoesOn_data();
     void raiseInHandlerIsReportedAndProgramGoesOn();
+    void keyBordersHaveNoDarkTicks_data();
+    void keyBordersHaveNoDarkTicks();
+    void frameHint();
 };
 
 namespace {
@@ -165,3 +170,60 @@ void TestSkin::raiseInHandlerIsReportedAndProgramGoesOn()
 
 QTEST_MAIN(TestSkin)
 #include "tst_skin.moc"
+
+void TestSkin::keyBordersHaveNoDarkTicks_data()
+{
+    QTest::addColumn<qreal>("scale");
+    QTest::newRow("1x") << 1.0;
+    QTest::newRow("1.25x") << 1.25;
+    QTest::newRow("1.5x") << 1.5;
+    QTest::newRow("2x") << 2.0;
+    QTest::newRow("3x") << 3.0;
+}
+
+// A rounded border is drawn as sides and corners that meet; where they overlap, the border must not
+// turn darker than along its sides.
+void TestSkin::keyBordersHaveNoDarkTicks()
+{
+    QFETCH(qreal, scale);
+    QWidget window;
+    auto* key = new QPushButton(QStringLiteral("A"), &window);
+    key->setObjectName(QStringLiteral("Command8"));
+    key->setGeometry(0, 0, 41, 25);
+    Skin().Invoke(Skin::kApplySkin, {Variant::fromI4(platform::windowHandle(&window))});
+    key->ensurePolished();
+
+    QImage image(QSize(qCeil(41 * scale), qCeil(25 * scale)), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(scale);
+    image.fill(QColor(0xff, 0xf8, 0xea));
+    {
+        QPainter painter(&image);
+        key->render(&painter, QPoint(), QRegion(), QWidget::DrawChildren);
+    }
+    // The corners' radius is 5; the sides run straight between them.
+    const int corner = qCeil(5 * scale);
+    const int topRow = int(scale / 2);
+    const int leftColumn = int(scale / 2);
+    const int sideTone = qGray(image.pixel(image.width() / 2, topRow));
+    for (int x = corner - 2; x <= image.width() - corner + 1; ++x)
+        QVERIFY2(qGray(image.pixel(x, topRow)) >= sideTone - 10,
+                 qPrintable(QStringLiteral("top edge at x %1: %2 against %3").arg(x).arg(qGray(image.pixel(x, topRow))).arg(sideTone)));
+    const int leftTone = qGray(image.pixel(leftColumn, image.height() / 3));
+    for (int y = corner - 2; y <= image.height() / 2; ++y)
+        QVERIFY2(qGray(image.pixel(leftColumn, y)) >= leftTone - 10,
+                 qPrintable(QStringLiteral("left edge at y %1: %2 against %3").arg(y).arg(qGray(image.pixel(leftColumn, y))).arg(leftTone)));
+}
+
+// The skin gives the lesson frame its hint, in Arabic.
+void TestSkin::frameHint()
+{
+    QWidget window;
+    auto* frame = new platform::PictureBox(&window);
+    frame->setObjectName(QStringLiteral("Pic1"));
+    auto* other = new platform::PictureBox(&window);
+    Skin().Invoke(Skin::kApplySkin, {Variant::fromI4(platform::windowHandle(&window))});
+    frame->ensurePolished();
+    other->ensurePolished();
+    QVERIFY(frame->hint().isRightToLeft());
+    QVERIFY(other->hint().isEmpty());
+}
