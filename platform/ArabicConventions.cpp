@@ -3,9 +3,11 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
+#include <QScreen>
 #include <QSpacerItem>
 #include <QTranslator>
 
@@ -120,13 +122,21 @@ void prepareArabicMessageBox(QMessageBox& box)
 {
     box.setLayoutDirection(Qt::RightToLeft);
     box.setTextFormat(Qt::PlainText);
-    // A message box sizes itself to its texts and buttons only; a spacer across its grid makes it
-    // as wide as its title needs.
-    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
-        const int width = widthForTitle(box.windowTitle());
-        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
-                      grid->columnCount());
-    }
+    // A message box sizes itself to its texts and buttons only, and wraps lines past about 500
+    // pixels: a path broken over two lines is hard to read back. A spacer across its grid makes it
+    // as wide as its title and its detail's longest line need, up to the screen's width.
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid)
+        return;
+    int width = widthForTitle(box.windowTitle());
+    const QFontMetrics metrics(box.font());
+    constexpr int kIconAndMargins = 100;
+    for (const QString& line : box.informativeText().split(QLatin1Char('\n')))
+        width = qMax(width, metrics.horizontalAdvance(line) + kIconAndMargins);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        width = qMin(width, screen->availableGeometry().width() * 9 / 10);
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
+                  grid->columnCount());
 }
 
 } // namespace platform

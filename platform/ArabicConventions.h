@@ -20,8 +20,9 @@ bool installArabicConventions();
 // «» gets a first-strong isolate, Latin runs elsewhere a left-to-right isolate.
 QString isolateLeftToRight(const QString& text);
 
-// Readies a message box for Arabic text: right to left, plain text, and at least as wide as a
-// window manager needs to show the whole title above it.
+// Readies a message box for Arabic text: right to left, plain text, at least as wide as a window
+// manager needs to show the whole title above it, and wide enough that no line of the detail
+// (the informative text) wraps, up to the screen's width. Call it once the texts are set.
 void prepareArabicMessageBox(QMessageBox& box);
 
 // The width, in pixels, that prepareArabicMessageBox gives a box for its title.

@@ -87,9 +87,11 @@ void TestArabicConventions::inspectModalBox(const std::function<void()>& show,
 
 void TestArabicConventions::errorBox()
 {
-    const platform::PlatformError error(QStringLiteral("تحميل الصورة «/tmp/x/D.jpg»"), QStringLiteral("الملف غير موجود"));
+    const QString path = QStringLiteral("/tmp/tarbalun-e2e_accessibility.5A9vse/lessons/D.jpg");
+    const platform::PlatformError error(QStringLiteral("تحميل الصورة «%1»").arg(path), QStringLiteral("الملف غير موجود"));
     QString text, detail, okText, title;
     Qt::LayoutDirection direction = Qt::LeftToRight;
+    bool detailLinesWhole = false;
     inspectModalBox([&] { platform::reportUnhandledError(error); },
                     [&](QMessageBox& box) {
                         text = box.text();
@@ -97,11 +99,20 @@ void TestArabicConventions::errorBox()
                         okText = box.button(QMessageBox::Ok)->text();
                         title = box.windowTitle();
                         direction = box.layoutDirection();
+                        // Each line of the detail fits its label: a path is not broken over two lines.
+                        for (QLabel* label : box.findChildren<QLabel*>())
+                            if (label->text() == detail) {
+                                int longest = 0;
+                                for (const QString& line : detail.split(QLatin1Char('\n')))
+                                    longest = qMax(longest, label->fontMetrics().horizontalAdvance(line));
+                                detailLinesWhole = label->contentsRect().width() >= longest;
+                            }
                     });
     // A plain sentence first, then what failed, on which file, and why, with the path kept whole.
     QVERIFY(!text.contains(QLatin1Char('/')));
     QVERIFY(text.endsWith(QLatin1Char('.')));
-    QCOMPARE(detail, "التفاصيل: تعذّر تحميل الصورة «" + FSI + "/tmp/x/D.jpg" + PDI + "».\nالسبب: الملف غير موجود");
+    QCOMPARE(detail, "التفاصيل: تعذّر تحميل الصورة «" + FSI + path + PDI + "».\nالسبب: الملف غير موجود");
+    QVERIFY(detailLinesWhole);
     QCOMPARE(okText, qtArabicOk());
     QCOMPARE(direction, Qt::RightToLeft);
 }
