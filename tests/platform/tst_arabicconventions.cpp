@@ -87,7 +87,7 @@ void TestArabicConventions::inspectModalBox(const std::function<void()>& show,
 
 void TestArabicConventions::errorBox()
 {
-    const QString path = QStringLiteral("/tmp/tarbalun-e2e_accessibility.5A9vse/lessons/D.jpg");
+    const QString path = QStringLiteral("/home/parent/Desktop/tarbalun-lessons/pictures/D.jpg");
     const platform::PlatformError error(QStringLiteral("تحميل الصورة «%1»").arg(path), QStringLiteral("الملف غير موجود"));
     QString text, detail, okText, title;
     Qt::LayoutDirection direction = Qt::LeftToRight;
