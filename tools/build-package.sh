@@ -23,7 +23,8 @@ mkdir "$work/tarbalun"
 
 log="$output/tarbalun-package.log"
 echo "build-package: building in $work (log: $log)"
-if ! (cd "$work/tarbalun" && DEB_BUILD_OPTIONS="parallel=$(nproc) ${DEB_BUILD_OPTIONS:-}" \
+# No separate debug-symbols package: a family installs the program alone.
+if ! (cd "$work/tarbalun" && DEB_BUILD_OPTIONS="parallel=$(nproc) noddebs ${DEB_BUILD_OPTIONS:-}" \
       dpkg-buildpackage -b -us -uc) > "$log" 2>&1; then
   tail -n 30 "$log" >&2
   echo "build-package: dpkg-buildpackage failed; the whole log is $log" >&2
