@@ -10,6 +10,7 @@ cmake --preset default > /dev/null
 cmake --build --preset default
 work="$(mktemp -d -t tarbalun-screenshot.XXXXXX)"
 trap 'rm -rf "$work"' EXIT
+mkdir "$work/out"
 DESTDIR="$work/root" cmake --install build --prefix /usr > /dev/null
 bash tests/package/installed_program.sh "$work/root" "$work/out"
 cp "$work/out/e2e-shots/installed_program/main-window.png" desktop/screenshot.png
