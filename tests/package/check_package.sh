@@ -5,8 +5,8 @@
 # PACKAGE_DIR holds the .deb and its .changes (tools/build-package.sh); BUILD_DIR is a configured
 # build of the same tree. lintian --pedantic reports no tag (overrides only with a written reason);
 # desktop-file-validate and appstreamcli validate --no-net --pedantic report nothing; the package
-# ships the same files and links as cmake --install, besides what Debian adds under
-# usr/share/doc/tarbalun and the compressed man page.
+# ships the same files and links as cmake --install, besides what Debian adds (usr/share/doc/tarbalun,
+# the lintian overrides) and the compressed man page.
 set -euo pipefail
 package_dir=$(cd "${1:?the package directory is the first argument}" && pwd)
 build=$(cd "${2:?the build directory is the second argument}" && pwd)
@@ -37,7 +37,8 @@ id=$(basename "${entries[0]}" .desktop)
 [[ ${metainfo[0]##*/} == "$id.metainfo.xml" ]] || fail "the metainfo ${metainfo[0]##*/} is not named after the entry $id"
 
 echo "desktop-file-validate ${entries[0]##*/}"
-out=$(desktop-file-validate "${entries[0]}" 2>&1) && [[ -z $out ]] || fail "desktop-file-validate reports: $out"
+out=$(desktop-file-validate "${entries[0]}" 2>&1) || fail "desktop-file-validate reports: $out"
+[[ -z $out ]] || fail "desktop-file-validate reports: $out"
 echo "appstreamcli validate --no-net --pedantic ${metainfo[0]##*/}"
 out=$(appstreamcli validate --no-net --pedantic --no-color "${metainfo[0]}" 2>&1) ||
     fail "appstreamcli reports: $out"
@@ -64,7 +65,7 @@ DESTDIR=$work/cmake cmake --install "$build" --prefix /usr >"$work/install.log" 
     fail "cmake --install failed: $(cat "$work/install.log")"
 listing() { (cd "$1" && find . -mindepth 1 ! -type d -printf '%p %y %l\n' | sed 's|^\./||' | sort); }
 listing "$work/cmake" >"$work/cmake.txt"
-listing "$work/deb" | grep -v '^usr/share/doc/tarbalun/' | sed 's|^\(usr/share/man/.*\)\.gz |\1 |' >"$work/deb.txt"
+listing "$work/deb" | grep -Ev '^usr/share/(doc/tarbalun/|lintian/overrides/tarbalun )' | sed 's|^\(usr/share/man/.*\)\.gz |\1 |' >"$work/deb.txt"
 diff -u "$work/cmake.txt" "$work/deb.txt" >"$work/tree.diff" ||
     fail "cmake --install (-) and the package (+) differ: $(cat "$work/tree.diff")"
 echo "passed: $(wc -l <"$work/deb.txt") files and links, the same as cmake --install lays out"

@@ -47,6 +47,7 @@ rm -rf "$output/autopkgtest"
 # The tests run the installed program (--no-built-binaries: nothing is built from the source tree),
 # which needs /proc, /dev and a /tmp of its own in the root.
 status=0
+# shellcheck disable=SC2016  # the inner script takes the root as its argument
 unshare --mount --propagation private -- bash -c '
     set -e
     root=$1; shift
@@ -61,3 +62,12 @@ cp "$work/autopkgtest.log" "$output/autopkgtest.log" 2>/dev/null || true
 ((status == 0)) || fail "autopkgtest ended with status $status: $(tail -n 40 "$work/autopkgtest.log")"
 grep -E '^installed-program +PASS' "$output/autopkgtest/summary" ||
     fail "autopkgtest's summary: $(cat "$output/autopkgtest/summary" 2>/dev/null)"
+
+echo "apt remove: every file and link the package installed goes"
+chroot "$root" env DEBIAN_FRONTEND=noninteractive apt-get remove -y tarbalun >"$work/remove.log" 2>&1 ||
+    fail "apt-get remove failed: $(tail -n 20 "$work/remove.log")"
+left=()
+while read -r path; do
+    [[ -e $root/$path || -L $root/$path ]] && left+=("$path")
+done < <(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { sub(/^\./, "", $6); print $6 }')
+((${#left[@]} == 0)) || fail "after apt remove these are left: ${left[*]}"
