@@ -60,6 +60,12 @@ version=$(dpkg-deb -f "${debs[0]}" Version)
 grep -q "<release version=\"${version%-*}\"" "${metainfo[0]}" ||
     fail "the metainfo has no release ${version%-*}, the package's upstream version"
 
+# The screenshot the metainfo points at is the tree's desktop/screenshot.png, at the size it gives.
+shot=$(dirname "${BASH_SOURCE[0]}")/../../desktop/screenshot.png
+shot_size=$(sed -n 's|.*<image type="source" width="\([0-9]*\)" height="\([0-9]*\)">.*|\1x\2|p' "${metainfo[0]}")
+[[ -n $shot_size && $(identify -format '%wx%h' "$shot") == "$shot_size" ]] ||
+    fail "desktop/screenshot.png is not the $shot_size picture the metainfo announces"
+
 # The same tree as cmake --install, names and link targets.
 DESTDIR=$work/cmake cmake --install "$build" --prefix /usr >"$work/install.log" 2>&1 ||
     fail "cmake --install failed: $(cat "$work/install.log")"
