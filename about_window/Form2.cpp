@@ -1,6 +1,7 @@
 #include "about_window/Form2.h"
 
 #include "Sites.h"
+#include "assets/ApplicationIcon.h"
 #include "platform/MousePointer.h"
 #include "platform/PictureBox.h"
 #include "platform/Skin.h"
@@ -78,7 +79,7 @@ Form2::Form2(QWidget* parent)
     setObjectName(QStringLiteral("Form2"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("حول البرنامج"));
-    setWindowIcon(QIcon(QStringLiteral(":/portrait.png")));
+    setWindowIcon(applicationIcon());
     setClientSizeTwips(3930, 2520);
     createControls();
 }

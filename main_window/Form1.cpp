@@ -2,6 +2,7 @@
 
 #include "LessonWords.h"
 #include "Sites.h"
+#include "assets/ApplicationIcon.h"
 #include "about_window/Form2.h"
 #include "platform/ImageView.h"
 #include "platform/MousePointer.h"
@@ -78,7 +79,7 @@ Form1::Form1(QWidget* parent)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("برنامج: تعليم طربلون"));
-    setWindowIcon(QIcon(QStringLiteral(":/portrait.png")));
+    setWindowIcon(applicationIcon());
     setFont(QFont(QStringLiteral("Noto Sans Arabic"), 9));
     setClientSizeTwips(8250, 6930);
     createControls();

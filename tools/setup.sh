@@ -3,14 +3,15 @@
 #   tools/setup.sh run     install what is missing, build, start the program
 #   tools/setup.sh test    install what is missing, build, run every test (unit, widget, end-to-end)
 #   tools/setup.sh bench   install what is missing, build optimised, run the benchmarks
+#   tools/setup.sh package install what is missing, build the Debian package into the repository's root
 # Packages come from tools/debian-packages.txt; apt-get runs as root, through sudo when needed.
 set -euo pipefail
 
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 action=${1:-}
 case "$action" in
-  run|test|bench) ;;
-  *) echo "usage: $0 run|test|bench" >&2; exit 2 ;;
+  run|test|bench|package) ;;
+  *) echo "usage: $0 run|test|bench|package" >&2; exit 2 ;;
 esac
 
 install_missing() {
@@ -44,5 +45,8 @@ case "$action" in
     cmake --preset bench
     cmake --build --preset bench
     exec bench/run.sh build-bench
+    ;;
+  package)
+    exec tools/build-package.sh
     ;;
 esac

@@ -14,7 +14,8 @@
 # Case and processes
 #   rig_begin BUILD [SECONDS]  private temp dirs and environment, the trap, the case's time limit
 #                              (default 90 s). Skips the case (status 77) when Xvfb is missing.
-#                              Sets RIG_BUILD, RIG_TMP, RIG_SHOTS.
+#                              Sets RIG_BUILD, RIG_TMP, RIG_SHOTS. A case may set RIG_PROGRAM, the
+#                              program start_program starts, before it (default RIG_BUILD/tarbalun).
 #   fail MESSAGE               "FAIL: MESSAGE" on stderr, ends the case with status 1.
 #   note MESSAGE               a progress line on stderr.
 #   rig_spawn CMD [ARG...]     starts CMD in the background (redirect the call to redirect CMD);
@@ -51,9 +52,9 @@
 #                              to OPENED (the file is created empty).
 #
 # The program
-#   start_program [ARG...]     starts BUILD/tarbalun from the build directory and waits for its main
-#                              window; sets PID, WIN and (through window_geometry) WIN_X, WIN_Y,
-#                              WIN_W, WIN_H, WIN_MAP. Its output goes to PROGRAM_LOG.
+#   start_program [ARG...]     starts RIG_PROGRAM (default RIG_BUILD/tarbalun) in RIG_BUILD and waits
+#                              for its main window; sets PID, WIN and (through window_geometry)
+#                              WIN_X, WIN_Y, WIN_W, WIN_H, WIN_MAP. Its output goes to PROGRAM_LOG.
 #   find_window TITLE [SECONDS]   sets FOUND to the id of the program's visible window with exactly
 #                              that title, or fails after SECONDS (default 10).
 #   window_geometry [ID]       sets WIN_X, WIN_Y (client area, screen coordinates), WIN_W, WIN_H
@@ -131,7 +132,7 @@ rig_begin() {
         echo "SKIP: Xvfb is not installed" >&2
         exit 77
     fi
-    [[ -x $RIG_BUILD/tarbalun ]] || fail "no program at $RIG_BUILD/tarbalun: build first"
+    [[ -x ${RIG_PROGRAM:-$RIG_BUILD/tarbalun} ]] || fail "no program at ${RIG_PROGRAM:-$RIG_BUILD/tarbalun}: build first"
 
     RIG_TMP=$(mktemp -d -t "tarbalun-$RIG_CASE.XXXXXX") || fail "cannot make a temp dir"
     RIG_SHOTS=$RIG_BUILD/e2e-shots/$RIG_CASE
@@ -364,7 +365,7 @@ window_geometry() {
 
 start_program() {
     PROGRAM_LOG=$RIG_TMP/program.log
-    (cd "${RIG_PROGRAM_DIR:-$RIG_BUILD}" && exec ./tarbalun "$@") >"$PROGRAM_LOG" 2>&1 &
+    (cd "${RIG_PROGRAM_DIR:-$RIG_BUILD}" && exec "${RIG_PROGRAM:-./tarbalun}" "$@") >"$PROGRAM_LOG" 2>&1 &
     PID=$!
     rig_track "$PID"
     rig_program_window() {

@@ -1,0 +1,18 @@
+#pragma once
+
+// The program's icon for its windows and the tray: the square pictures made from the portrait, one
+// for each size a desktop asks for, so that a title bar or a tray shows a picture drawn at its
+// size instead of the 100 x 150 portrait squeezed into a square. The same pictures are installed
+// as the desktop's icons.
+
+#include <QIcon>
+#include <QSize>
+#include <QString>
+
+inline QIcon applicationIcon()
+{
+    QIcon icon;
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/%1.png").arg(size), QSize(size, size));
+    return icon;
+}
