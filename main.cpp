@@ -1,5 +1,6 @@
 #include "main_window/Form1.h"
 #include "platform/Application.h"
+#include "platform/Winmm.h"
 
 #include <QIcon>
 
@@ -12,5 +13,6 @@ int main(int argc, char** argv)
 
     Form1 form;
     form.Show();
+    platform::winmm::prepareAfterFirstPaint(form);
     return QApplication::exec();
 }

@@ -1,0 +1,69 @@
+#!/bin/bash
+# A child who keeps pressing keys on a slow machine: 3,000 letter presses through X at about ten a
+# second, with the sounds playing and two busy loops taking the CPU. Each press cuts the sound of the
+# one before, so the sound output is torn down and set up again thousands of times while the audio
+# server's thread works on the stream, and the program's own thread lags behind the clicks queued in
+# X. The program must stay alive, its memory must stay flat, and the last press must still be heard.
+# shellcheck source=tests/e2e/rig.sh
+source "$(dirname "${BASH_SOURCE[0]}")/rig.sh"
+rig_begin "$1" "${SOAK_LIMIT:-600}"
+rig_require python3
+
+PRESSES=${SOAK_PRESSES:-3000}
+BATCH=100
+# How far the resident set may grow from the 100th press to the last, in KiB.
+ALLOWED_GROWTH_KIB=5120
+
+start_xvfb
+start_pulse
+start_recorder
+start_program
+
+resident_kib() { awk '/^VmRSS:/ { print $2 }' "/proc/$PID/status"; }
+
+# One xdotool call per batch: the clicks go out at the given pace whether or not the program keeps
+# up, as a child's would, and pile up in X when it does not.
+press_batch() {
+    local first=$1 count=$2 args=() i index row column
+    for ((i = 0; i < count; i++)); do
+        index=$(((first + i) % 26))
+        row=$((index < 11 ? 0 : index < 22 ? 1 : 2))
+        column=$((index - 11 * row))
+        args+=(mousemove --window "$WIN" $((8 + 8 + 48 * column + 20)) $((344 + 16 + 32 * row + 12)) click 1 sleep 0.1)
+    done
+    timeout 60 xdotool "${args[@]}" || fail "xdotool stopped after press $first"
+}
+
+for ((busy = 0; busy < 2; busy++)); do
+    rig_spawn bash -c 'while :; do :; done'
+done
+
+started=$SECONDS
+pressed=0
+while ((pressed < PRESSES)); do
+    press_batch "$pressed" "$BATCH"
+    pressed=$((pressed + BATCH))
+    program_alive || fail "the program died within presses $((pressed - BATCH + 1))..$pressed"
+    if ((pressed == BATCH)); then
+        # The clicks of the batch may still be queued; the figure is taken once they are handled.
+        sleep 1
+        rss_first=$(resident_kib)
+        note "resident set after $pressed presses: $rss_first KiB"
+    fi
+done
+sleep 2
+program_alive || fail "the program died after the last batch"
+rss_last=$(resident_kib)
+note "resident set after $pressed presses: $rss_last KiB ($((SECONDS - started)) s of pressing)"
+((rss_last - rss_first <= ALLOWED_GROWTH_KIB)) || fail "the resident set grew by $((rss_last - rss_first)) KiB"
+
+# The sounds of the batches have ended; one more press must be heard.
+sleep 1
+mark=$(recording_mark)
+click_at 36 372
+sleep 1.5
+recording_stats "$mark"
+note "the last press: peak $REC_PEAK"
+above "$REC_PEAK" 0.05 || fail "the last press played nothing (peak $REC_PEAK)"
+program_alive || fail "the program died on the last press"
+note "passed"
