@@ -39,7 +39,8 @@ press_second() {
         args+=(mousemove --window "$WIN" $((8 + 8 + 48 * column + 20)) $((344 + 16 + 32 * row + 12)) click 1)
     done
     if ! timeout 60 xdotool "${args[@]}"; then
-        program_alive || died "within presses $((first + 1))..$((first + PER_SECOND))"
+        # xdotool fails as soon as the window goes; the program may take a moment to end.
+        poll 10 rig_program_ended && died "within presses $((first + 1))..$((first + PER_SECOND))"
         fail "xdotool stopped within presses $((first + 1))..$((first + PER_SECOND))"
     fi
 }
