@@ -226,11 +226,20 @@ private:
             m_pa->operation_cancel(playback->drain);
             m_pa->operation_unref(playback->drain);
         }
-        m_pa->stream_set_state_callback(playback->stream, nullptr, nullptr);
         m_pa->stream_set_write_callback(playback->stream, nullptr, nullptr);
-        if (m_pa->stream_get_state(playback->stream) != PA_STREAM_UNCONNECTED)
-            m_pa->stream_disconnect(playback->stream);
-        m_pa->stream_unref(playback->stream);
+        if (m_pa->stream_get_state(playback->stream) == PA_STREAM_CREATING) {
+            // The server has not answered the stream's creation yet, and a stream without its
+            // answer cannot be disconnected: left alone it would stay on the server, silent, for
+            // the program's life. It goes as soon as the answer comes. Its callback is given the
+            // library's table, which lives as long as the process, not the playback.
+            m_pa->stream_set_state_callback(playback->stream, &PulseAudioOutput::retireStream,
+                                            const_cast<PulseLibrary*>(m_pa));
+        } else {
+            m_pa->stream_set_state_callback(playback->stream, nullptr, nullptr);
+            if (m_pa->stream_get_state(playback->stream) == PA_STREAM_READY)
+                m_pa->stream_disconnect(playback->stream);
+            m_pa->stream_unref(playback->stream);
+        }
         delete playback;
     }
 
@@ -255,6 +264,24 @@ private:
         PulseAudioOutput* output = playback->owner;
         if (!PA_STREAM_IS_GOOD(output->m_pa->stream_get_state(stream)) && output->m_playback == playback)
             output->endPlayback();
+    }
+
+    // A stream cut before the server had created it: disconnected once created, released once gone.
+    static void retireStream(pa_stream* stream, void* userdata)
+    {
+        const auto* pa = static_cast<const PulseLibrary*>(userdata);
+        switch (pa->stream_get_state(stream)) {
+        case PA_STREAM_READY:
+            pa->stream_disconnect(stream);
+            break;
+        case PA_STREAM_FAILED:
+        case PA_STREAM_TERMINATED:
+            pa->stream_set_state_callback(stream, nullptr, nullptr);
+            pa->stream_unref(stream);
+            break;
+        default:
+            break;
+        }
     }
 
     static void streamWantsData(pa_stream* stream, size_t wanted, void* userdata)

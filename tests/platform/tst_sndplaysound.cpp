@@ -37,6 +37,7 @@ private slots:
     void newCallCutsASoundStillDecoding();
     void longSoundHasNoGapWhileTheWindowIsBusy();
     void serverThatGoesAndComesBackIsFoundOnTheNextPress();
+    void soundsCutInQuickSuccessionLeaveTheOutputWhole();
     void outputGoesBeforeTheApplication();
 
 private:
@@ -341,6 +342,13 @@ LoudStretch loudStretch(const std::vector<bool>& loud)
     return {int(last - first), int(std::count(first, last, false))};
 }
 
+// Whether about half a second of loud sound reached the sink after `mark`.
+bool heardSince(const support::NullSinkServer& server, qint64 mark)
+{
+    QTest::qWait(1500);
+    return loudStretch(server.loudWindows(mark)).windows >= 45;
+}
+
 } // namespace
 
 bool TestSndPlaySound::writeTone(const QString& name, double seconds) const
@@ -387,15 +395,11 @@ void TestSndPlaySound::serverThatGoesAndComesBackIsFoundOnTheNextPress()
     support::NullSinkServer server;
     ServerScope scope(server);
     QString why;
-    const auto heard = [&server](qint64 mark) {
-        QTest::qWait(1500);
-        return loudStretch(server.loudWindows(mark)).windows >= 45;
-    };
 
     QVERIFY2(server.start(&why), qPrintable(why));
     qint64 mark = server.mark();
     QCOMPARE(sndPlaySoundA(file.constData(), SND_ASYNC | SND_NODEFAULT), 1);
-    QVERIFY2(heard(mark), "the first server does not play the sound");
+    QVERIFY2(heardSince(server, mark), "the first server does not play the sound");
 
     server.kill();
     // The client library notices the closed connection on its own thread, a moment later.
@@ -404,7 +408,31 @@ void TestSndPlaySound::serverThatGoesAndComesBackIsFoundOnTheNextPress()
     QVERIFY2(server.start(&why), qPrintable(why));
     mark = server.mark();
     QCOMPARE(sndPlaySoundA(file.constData(), SND_ASYNC | SND_NODEFAULT), 1);
-    QVERIFY2(heard(mark), "the server started again does not play the sound");
+    QVERIFY2(heardSince(server, mark), "the server started again does not play the sound");
+}
+
+// Every press cuts the sound before it, at every point of its life: before the server has created
+// its stream, while the server's thread asks it for data, while it drains. The teardown must leave
+// nothing behind that a later callback could touch, no stream on the server (a server takes a few
+// hundred per sink, then refuses), and the output must still play afterwards.
+void TestSndPlaySound::soundsCutInQuickSuccessionLeaveTheOutputWhole()
+{
+    QVERIFY(writeTone("blip.wav", 0.05));
+    QVERIFY(writeTone("last.wav", 0.5));
+    support::NullSinkServer server;
+    ServerScope scope(server);
+    QString why;
+    QVERIFY2(server.start(&why), qPrintable(why));
+
+    for (int press = 0; press < 400; ++press) {
+        QCOMPARE(sndPlaySoundA(native(path("blip.wav")).constData(), SND_ASYNC | SND_NODEFAULT), 1);
+        if (press % 3 == 0)
+            QTest::qWait(press % 70);
+    }
+    const qint64 mark = server.mark();
+    QCOMPARE(sndPlaySoundA(native(path("last.wav")).constData(), SND_ASYNC | SND_NODEFAULT), 1);
+    QVERIFY2(heardSince(server, mark), "the output plays nothing after the quick presses");
+    QTRY_COMPARE(server.otherStreams(), 0);
 }
 
 namespace {

@@ -115,6 +115,17 @@ public:
         }
     }
 
+    // The streams playing into the server beside the one that keeps the sink running.
+    int otherStreams() const
+    {
+        QProcess list;
+        list.setProcessEnvironment(m_environment);
+        list.start(QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("sink-inputs")});
+        if (!list.waitForFinished(5000) || list.exitCode() != 0)
+            return -1;
+        return int(list.readAllStandardOutput().count('\n')) - 1;
+    }
+
     // The recording's length in bytes, on a frame boundary.
     qint64 mark() const { return QFileInfo(m_recording).size() / kFrameBytes * kFrameBytes; }
 
