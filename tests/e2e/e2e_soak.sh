@@ -88,4 +88,8 @@ recording_stats "$mark"
 note "the last press: peak $REC_PEAK"
 above "$REC_PEAK" 0.05 || fail "the last press played nothing (peak $REC_PEAK)"
 program_alive || died "on the last press"
+
+# Every sound has ended: only the stream that keeps the sink running is left on the server.
+other_streams() { (($(timeout 5 pactl list short sink-inputs | wc -l) == 1)); }
+poll 5 other_streams || fail "the program left streams on the sound server: $(pactl list short sink-inputs | wc -l) in all"
 note "passed"
