@@ -3,6 +3,7 @@
 #include "main_window/Form1.h"
 #include "platform/Application.h"
 #include "platform/ArabicConventions.h"
+#include "platform/Winmm.h"
 
 int main(int argc, char** argv)
 {
@@ -20,5 +21,6 @@ int main(int argc, char** argv)
     Form1 form;
     form.Show();
     QApplication::setApplicationName(QStringLiteral("طربلون"));
+    platform::winmm::prepareAfterFirstPaint(form);
     return QApplication::exec();
 }

@@ -24,10 +24,14 @@ public:
     // no server). Must return without waiting for the sound.
     virtual bool play(std::shared_ptr<const PcmClip> clip, bool loop) = 0;
     virtual void stop() = 0;
+    // Gets ready for the first clip (loads what it needs, begins connecting) so that the first
+    // play does not pay for it. Called once, on a thread of its own, before any play or stop.
+    virtual void prepare() {}
 };
 
-// The output through Qt Multimedia on the default output device. It opens the device on the
-// first clip, not before, so that a program that never plays pays nothing at start.
+// The output through the sound server's client library (PulseAudio, or PipeWire's server for it)
+// on the default output device. It loads the library and connects when prepared or on the first
+// clip, not before, so that the program's start pays nothing for it.
 std::unique_ptr<AudioOutput> makeDeviceAudioOutput();
 
 } // namespace platform

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <memory>
 
+class QWidget;
+
 extern "C" int32_t sndPlaySoundA(const char* path, uint32_t flags);
 
 namespace platform::winmm {
@@ -16,8 +18,17 @@ inline constexpr uint32_t SND_ASYNC = 0x0001;
 inline constexpr uint32_t SND_NODEFAULT = 0x0002;
 inline constexpr uint32_t SND_LOOP = 0x0008;
 
+// Gets the sound player ready in the background once `window` has painted for the first time:
+// the sound libraries are loaded and the server connected then, not before the first paint and
+// not inside the first press.
+void prepareAfterFirstPaint(QWidget& window);
+
 // For tests and benchmarks: the output sndPlaySoundA plays through; null restores the device.
 // Returns the output it replaces.
 std::unique_ptr<AudioOutput> replaceAudioOutput(std::unique_ptr<AudioOutput> output);
+
+// For tests: runs the application's events until a sound being decoded in the background has
+// reached the output, or none is left.
+void waitForDecoding();
 
 } // namespace platform::winmm

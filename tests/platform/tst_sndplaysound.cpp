@@ -1,5 +1,6 @@
 #include "platform/Winmm.h"
 #include "support/Fixtures.h"
+#include "support/NullSinkServer.h"
 #include "support/RecordingAudioOutput.h"
 #include "support/SoundFiles.h"
 
@@ -9,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cmath>
 #include <sys/stat.h>
 
 using namespace platform::winmm;
@@ -30,11 +32,21 @@ private slots:
     void readsTheFileOnEveryCall();
     void outputThatCannotPlayGivesFalse();
     void deviceWithoutAudioServerGivesFalse();
+    void longSoundIsDecodedAfterTheCallReturns();
+    void newCallCutsASoundStillDecoding_data();
+    void newCallCutsASoundStillDecoding();
+    void longSoundHasNoGapWhileTheWindowIsBusy();
+    void serverThatGoesAndComesBackIsFoundOnTheNextPress();
+    void soundsCutInQuickSuccessionLeaveTheOutputWhole();
     void outputGoesBeforeTheApplication();
 
 private:
     QString path(const QString& name) const { return m_dir.filePath(name); }
     static QByteArray native(const QString& path) { return QFile::encodeName(path); }
+    bool writeTone(const QString& name, double seconds) const;
+
+    // Beyond what the player decodes inside the call.
+    static constexpr int kLongFrames = 300'000;
 
     QTemporaryDir m_dir;
 };
@@ -234,6 +246,193 @@ void TestSndPlaySound::deviceWithoutAudioServerGivesFalse()
 
     // A word that the server is missing is fine; one for every press is a flood.
     QVERIFY2(messages <= 2, qPrintable(QString::number(messages)));
+}
+
+// A long sound's decoding does not hold the caller: the call returns before the clip reaches the
+// output, and the clip arrives whole through the application's events.
+void TestSndPlaySound::longSoundIsDecodedAfterTheCallReturns()
+{
+    QVERIFY(support::writeWav16(path("long.wav"), support::distinctSamples(kLongFrames, 1, 8)));
+    support::ScopedRecordingOutput output;
+
+    QCOMPARE(sndPlaySoundA(native(path("long.wav")).constData(), SND_ASYNC | SND_NODEFAULT), 1);
+    QVERIFY(output.log().plays().empty());
+    waitForDecoding();
+
+    const auto plays = output.log().plays();
+    QCOMPARE(plays.size(), size_t(1));
+    QVERIFY(plays[0].clip->samples == support::distinctSamples(kLongFrames, 1, 8));
+}
+
+void TestSndPlaySound::newCallCutsASoundStillDecoding_data()
+{
+    QTest::addColumn<QString>("next");
+    QTest::addColumn<int>("seed");
+
+    QTest::newRow("a short sound") << "short.wav" << 9;
+    QTest::newRow("another long sound") << "long2.wav" << 10;
+    QTest::newRow("a null path") << QString() << 0;
+}
+
+void TestSndPlaySound::newCallCutsASoundStillDecoding()
+{
+    QFETCH(QString, next);
+    QFETCH(int, seed);
+    QVERIFY(support::writeWav16(path("long.wav"), support::distinctSamples(kLongFrames, 1, 8)));
+    QVERIFY(support::writeWav16(path("long2.wav"), support::distinctSamples(kLongFrames, 1, 10)));
+    QVERIFY(support::writeWav16(path("short.wav"), support::distinctSamples(50, 1, 9)));
+    support::ScopedRecordingOutput output;
+
+    sndPlaySoundA(native(path("long.wav")).constData(), SND_ASYNC | SND_NODEFAULT);
+    sndPlaySoundA(next.isEmpty() ? nullptr : native(path(next)).constData(), SND_ASYNC | SND_NODEFAULT);
+    waitForDecoding();
+    // Whatever the first decoding had reached by now, nothing of it may turn up later either.
+    QTest::qWait(50);
+
+    const auto plays = output.log().plays();
+    if (next.isEmpty()) {
+        QVERIFY(plays.empty());
+        return;
+    }
+    QCOMPARE(plays.size(), size_t(1));
+    QVERIFY(plays[0].clip->samples == support::distinctSamples(next == "short.wav" ? 50 : kLongFrames, 1, seed));
+}
+
+namespace {
+
+// Points the sound player at a private server for one test, and back at no server after it.
+class ServerScope {
+public:
+    explicit ServerScope(const support::NullSinkServer& server)
+        : m_server(qgetenv("PULSE_SERVER"))
+        , m_config(qgetenv("PULSE_CLIENTCONFIG"))
+    {
+        server.pointClientsHere();
+        replaceAudioOutput(nullptr);
+    }
+    ~ServerScope()
+    {
+        qputenv("PULSE_SERVER", m_server);
+        if (m_config.isNull())
+            qunsetenv("PULSE_CLIENTCONFIG");
+        else
+            qputenv("PULSE_CLIENTCONFIG", m_config);
+        replaceAudioOutput(nullptr);
+    }
+    ServerScope(const ServerScope&) = delete;
+    ServerScope& operator=(const ServerScope&) = delete;
+
+private:
+    QByteArray m_server;
+    QByteArray m_config;
+};
+
+// The loud stretch of a recording: its length in 10 ms windows and the quiet windows inside it.
+struct LoudStretch {
+    int windows = 0;
+    int gaps = 0;
+};
+
+LoudStretch loudStretch(const std::vector<bool>& loud)
+{
+    const auto first = std::find(loud.begin(), loud.end(), true);
+    if (first == loud.end())
+        return {};
+    const auto last = std::find(loud.rbegin(), loud.rend(), true).base();
+    return {int(last - first), int(std::count(first, last, false))};
+}
+
+// Whether about half a second of loud sound reached the sink after `mark`.
+bool heardSince(const support::NullSinkServer& server, qint64 mark)
+{
+    QTest::qWait(1500);
+    return loudStretch(server.loudWindows(mark)).windows >= 45;
+}
+
+} // namespace
+
+bool TestSndPlaySound::writeTone(const QString& name, double seconds) const
+{
+    constexpr int rate = 22050;
+    std::vector<int16_t> samples(size_t(seconds * rate));
+    for (size_t i = 0; i < samples.size(); ++i)
+        samples[i] = int16_t(16000 * std::sin(2 * M_PI * 440 * double(i) / rate));
+    return support::writeWav16(path(name), samples, rate);
+}
+
+// The server's requests are answered from the client library's thread: a window that is busy
+// 150 ms of every 250 ms must not break a long sound anywhere.
+void TestSndPlaySound::longSoundHasNoGapWhileTheWindowIsBusy()
+{
+    QVERIFY(writeTone("tone.wav", 15));
+    support::NullSinkServer server;
+    ServerScope scope(server);
+    QString why;
+    QVERIFY2(server.start(&why), qPrintable(why));
+    const qint64 mark = server.mark();
+
+    QCOMPARE(sndPlaySoundA(native(path("tone.wav")).constData(), SND_ASYNC | SND_NODEFAULT), 1);
+    QElapsedTimer playing;
+    playing.start();
+    while (playing.elapsed() < 16500) {
+        QThread::msleep(150);
+        QTest::qWait(100);
+    }
+
+    const LoudStretch heard = loudStretch(server.loudWindows(mark));
+    qInfo("a 15 s tone under a busy window: loud for %d ms with %d gaps", heard.windows * 10, heard.gaps);
+    QCOMPARE(heard.gaps, 0);
+    // Judged in 10 ms windows, and the stream's first period may fall short.
+    QVERIFY2(heard.windows >= 1497 && heard.windows <= 1502, qPrintable(QString::number(heard.windows)));
+}
+
+// A server that dies is noticed on the next press, which fails quietly; once a server answers again
+// the next press plays through it, without a restart of the program.
+void TestSndPlaySound::serverThatGoesAndComesBackIsFoundOnTheNextPress()
+{
+    QVERIFY(writeTone("short.wav", 0.5));
+    const QByteArray file = native(path("short.wav"));
+    support::NullSinkServer server;
+    ServerScope scope(server);
+    QString why;
+
+    QVERIFY2(server.start(&why), qPrintable(why));
+    qint64 mark = server.mark();
+    QCOMPARE(sndPlaySoundA(file.constData(), SND_ASYNC | SND_NODEFAULT), 1);
+    QVERIFY2(heardSince(server, mark), "the first server does not play the sound");
+
+    server.kill();
+    // The client library notices the closed connection on its own thread, a moment later.
+    QTRY_COMPARE_WITH_TIMEOUT(sndPlaySoundA(file.constData(), SND_ASYNC | SND_NODEFAULT), 0, 10000);
+
+    QVERIFY2(server.start(&why), qPrintable(why));
+    mark = server.mark();
+    QCOMPARE(sndPlaySoundA(file.constData(), SND_ASYNC | SND_NODEFAULT), 1);
+    QVERIFY2(heardSince(server, mark), "the server started again does not play the sound");
+}
+
+// Every press cuts the sound before it, at every point of its life: before the server has created
+// its stream, while the server's thread asks it for data, while it drains. The teardown must leave
+// nothing behind that a later callback could touch, no stream on the server (a server takes a few
+// hundred per sink, then refuses), and the output must still play afterwards.
+void TestSndPlaySound::soundsCutInQuickSuccessionLeaveTheOutputWhole()
+{
+    QVERIFY(writeTone("blip.wav", 0.05));
+    QVERIFY(writeTone("last.wav", 0.5));
+    support::NullSinkServer server;
+    ServerScope scope(server);
+    QString why;
+    QVERIFY2(server.start(&why), qPrintable(why));
+
+    for (int press = 0; press < 400; ++press) {
+        QCOMPARE(sndPlaySoundA(native(path("blip.wav")).constData(), SND_ASYNC | SND_NODEFAULT), 1);
+        if (press % 3 == 0)
+            QTest::qWait(press % 70);
+    }
+    const qint64 mark = server.mark();
+    QCOMPARE(sndPlaySoundA(native(path("last.wav")).constData(), SND_ASYNC | SND_NODEFAULT), 1);
+    QVERIFY2(heardSince(server, mark), "the output plays nothing after the quick presses");
+    QTRY_COMPARE(server.otherStreams(), 0);
 }
 
 namespace {
