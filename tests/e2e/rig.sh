@@ -51,7 +51,11 @@
 #                              to OPENED (the file is created empty).
 #
 # The program
-#   start_program [ARG...]     starts BUILD/tarbalun from the build directory and waits for its main
+#   rig_copy_program [DIR]     copies the build's program and its 52 lesson files into DIR (default
+#                              RIG_TMP/app) and sets RIG_APP to it: start_program then runs that
+#                              copy, whose files a case may replace.
+#   start_program [ARG...]     starts RIG_APP/tarbalun (BUILD/tarbalun unless a copy was made) from
+#                              its own directory and waits for its main
 #                              window; sets PID, WIN and (through window_geometry) WIN_X, WIN_Y,
 #                              WIN_W, WIN_H, WIN_MAP. Its output goes to PROGRAM_LOG.
 #   find_window TITLE [SECONDS]   sets FOUND to the id of the program's visible window with exactly
@@ -314,7 +318,8 @@ recording_stats() {
     local from=$1 to=${2:-$(recording_mark)}
     ((to > from)) || fail "no recording between bytes $from and $to"
     local stats
-    stats=$(tail -c "+$((from + 1))" "$RECORDING" | head -c "$((to - from))" |
+    # dd reads just the range: tail piped into head ends on SIGPIPE, a failure under pipefail.
+    stats=$(dd if="$RECORDING" iflag=skip_bytes,count_bytes bs=64K skip="$from" count="$((to - from))" status=none |
         sox -t raw -r 48000 -e signed-integer -b 16 -c 2 - -n stat 2>&1) || fail "sox cannot read the recording: $stats"
     REC_RMS=$(awk '/^RMS +amplitude:/ { print $3 }' <<<"$stats")
     REC_PEAK=$(awk '/^Maximum amplitude:/ { max = $3 } /^Minimum amplitude:/ { min = -$3 }
@@ -352,9 +357,16 @@ window_geometry() {
     WIN_MAP=$(awk -F': *' '/Map State/ { print $2 }' <<<"$info")
 }
 
+rig_copy_program() {
+    RIG_APP=${1:-$RIG_TMP/app}
+    mkdir -p "$RIG_APP" || fail "cannot make the program's directory"
+    cp "$RIG_BUILD/tarbalun" "$RIG_BUILD"/[A-Z].jpg "$RIG_BUILD"/[a-z].wav "$RIG_APP/" ||
+        fail "cannot copy the program and its lesson files"
+}
+
 start_program() {
     PROGRAM_LOG=$RIG_TMP/program.log
-    (cd "$RIG_BUILD" && exec ./tarbalun "$@") >"$PROGRAM_LOG" 2>&1 &
+    (cd "${RIG_APP:-$RIG_BUILD}" && exec ./tarbalun "$@") >"$PROGRAM_LOG" 2>&1 &
     PID=$!
     rig_track "$PID"
     rig_program_window() {
