@@ -13,10 +13,10 @@
 #   expect_silence SINCE SECONDS [WHY]   at least SECONDS of recording after SINCE, all silent
 #   wait_quiet                   waits until the last 0.3 s of recording were silent
 #   error_lines                  prints how many errors the program has reported on stderr
-#   expect_error_box FILE COUNT [WHY]   a second window (the error box) shows, and the program's
+#   expect_error_box FILE COUNT [WHY]   a box over the main window (the error box) shows, and the program's
 #                                COUNT+1st error names FILE and gives an Arabic reason first; the box
 #                                is closed with Return
-#   expect_no_error_box COUNT [WHY]     no second window and no error beyond COUNT
+#   expect_no_error_box COUNT [WHY]     no box and no error beyond COUNT
 #   teaches L [WHY]              a click on L shows L.jpg and plays its sound, which then ends
 
 # The picture frame (Pic1) in the client area; its border's width is the skin's.
@@ -116,11 +116,13 @@ wait_quiet() { wait_for 15 "the sound to end" quiet_now; }
 
 error_lines() { grep -c '^tarbalun: ' "$PROGRAM_LOG"; }
 
-program_windows() { xdotool search --all --onlyvisible --pid "$PID" --name '' 2>/dev/null | wc -l; }
+# A box the program shows stands over its main window (WM_TRANSIENT_FOR); the tray icon is a
+# visible window of the program too, but stands for itself.
 second_window() {
     local id
     for id in $(xdotool search --all --onlyvisible --pid "$PID" --name '' 2>/dev/null); do
-        [[ $id == "$WIN" ]] || { BOX=$id && return 0; }
+        [[ $id != "$WIN" ]] && xprop -id "$id" WM_TRANSIENT_FOR 2>/dev/null | grep -q 'window id' &&
+            BOX=$id && return 0
     done
     return 1
 }
