@@ -71,7 +71,16 @@ if (($(id -u) == 0)); then
     chmod -R a-w "$RIG_APP"
     teaches A "another user"
     teaches Z "another user"
-    finish_row "another user"
+    # A picture that user may not read: its own reason, and the lessons go on.
+    chmod 000 "$RIG_APP/H.jpg"
+    click_letter H
+    expect_error_box "$RIG_APP/H.jpg" 0 "another user, an unreadable picture"
+    grep -q "«$RIG_APP/H.jpg»: لا إذن بقراءة الملف" "$PROGRAM_LOG" ||
+        fail "another user: an unreadable picture is not reported as such: $(grep '^tarbalun: ' "$PROGRAM_LOG")"
+    teaches A "another user, an unreadable picture"
+    expect_no_error_box 1 "another user"
+    stop_program
+    note "another user: teaches"
     chmod -R u+w "$RIG_APP"
     chmod 700 "$RIG_TMP"
 else
