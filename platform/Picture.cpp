@@ -60,6 +60,17 @@ QString dataReason(const QString& detail, const QByteArray& bytes, const QByteAr
     return detail.isEmpty() ? reason : QStringLiteral("%1 (%2)").arg(reason, detail);
 }
 
+// The picture's data turned out larger or smaller than its header said; nothing sized by the header
+// may be trusted with it.
+QString mismatchReason(QSize decoded, QSize declared)
+{
+    return QStringLiteral("أبعاد الصورة في بياناتها %1×%2 تخالف أبعادها في ترويستها %3×%4")
+        .arg(decoded.width())
+        .arg(decoded.height())
+        .arg(declared.width())
+        .arg(declared.height());
+}
+
 // The JPEG decoder reports corrupt or truncated data only as warnings and still hands back an
 // image; these warnings are collected while a picture decodes and turn into an error.
 class DecoderWarnings {
@@ -166,6 +177,9 @@ QImage Picture::decode(QSize size) const
         throw PlatformError(loadingFailed(m_path), dataReason(reader.errorString(), m_bytes, m_format));
     if (!warnings.first().isEmpty())
         throw PlatformError(loadingFailed(m_path), dataReason(warnings.first(), m_bytes, m_format));
+    // A GIF's first frame may name one size and its screen, which the decoder yields, another.
+    if (image.size() != (size.isValid() ? size : m_size))
+        throw PlatformError(loadingFailed(m_path), mismatchReason(image.size(), m_size));
     return image;
 }
 

@@ -83,6 +83,11 @@ void TestPicture::eachFailureHasItsOwnArabicReason_data()
     row("JPEG cut in half", Make::File, jpeg.left(jpeg.size() / 2), "الملف مقطوع قبل نهاية بيانات الصورة");
     row("PNG cut in half", Make::File, png.left(png.size() / 2), "الملف مقطوع قبل نهاية بيانات الصورة");
     row("JPEG with scrambled data", Make::File, scrambledJpeg(jpeg), "بيانات الصورة تالفة");
+    // Its first frame is 8 x 6 and its screen, what the decoder yields, 8 x 52224.
+    row("GIF whose screen is not its frame", Make::File,
+        QByteArray::fromHex("474946383961080000cc0000002c00000000080006000003100"
+                            "8ba1afe4ec82987bd96e8ad8bff5e"),
+        "أبعاد الصورة في بياناتها 8×52224 تخالف أبعادها في ترويستها 8×6");
     row("JPEG declaring 60000 x 60000", Make::File, support::jpegDeclaring({60000, 60000}),
         "أبعاد الصورة 60000×60000 أكبر مما تحتمله الذاكرة");
 }
