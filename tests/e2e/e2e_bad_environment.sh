@@ -6,7 +6,9 @@
 # user who runs it, no HOME, the C and an Arabic locale, no audio server, an audio server killed
 # in mid-sound and started again, no tray host, no xdg-open.
 set -uo pipefail
+# shellcheck source=tests/e2e/rig.sh
 source "$(dirname "${BASH_SOURCE[0]}")/rig.sh"
+# shellcheck source=tests/e2e/bad_input.sh
 source "$(dirname "${BASH_SOURCE[0]}")/bad_input.sh"
 rig_begin "$1" 170
 rig_require sox setpriv
@@ -28,7 +30,7 @@ start_in() {
     shift
     rig_copy_program "$dir"
     use_short_sounds A Z
-    RIG_RUN_WITH=("$@")
+    RIG_RUN_WITH=("$@") # read by start_program
     start_program
 }
 
@@ -102,7 +104,8 @@ mark=$(recording_mark)
 click_letter H
 expect_sound "$mark" "server killed"
 kill -TERM "$PULSE_PID"
-wait_for 10 "the audio server to end" eval '! rig_ours "$PULSE_PID"'
+gone() { ! rig_ours "$1"; }
+wait_for 10 "the audio server to end" gone "$PULSE_PID"
 teaches_silently A "server killed"
 start_pulse
 start_recorder
@@ -118,6 +121,6 @@ teaches_silently Z "no audio server"
 finish_row "no audio server"
 
 kill -TERM "$TRAY_PID"
-wait_for 10 "the tray host to end" eval '! rig_ours "$TRAY_PID"'
+wait_for 10 "the tray host to end" gone "$TRAY_PID"
 PULSE_SERVER=$served
 row "no tray host" "$RIG_TMP/no-tray"

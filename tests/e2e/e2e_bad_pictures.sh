@@ -5,7 +5,9 @@
 # the .jpg name, progressive, CMYK, grey, turned by an orientation tag) shows upright over the
 # frame. Either way the program lives on and the next letter teaches.
 set -uo pipefail
+# shellcheck source=tests/e2e/rig.sh
 source "$(dirname "${BASH_SOURCE[0]}")/rig.sh"
+# shellcheck source=tests/e2e/bad_input.sh
 source "$(dirname "${BASH_SOURCE[0]}")/bad_input.sh"
 rig_begin "$1" 170
 rig_require sox convert python3

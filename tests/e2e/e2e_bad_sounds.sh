@@ -4,7 +4,9 @@
 # silent without a box, and nothing holds the window (a fifo is not opened). The next letter's
 # press cuts a sound still playing, and teaches.
 set -uo pipefail
+# shellcheck source=tests/e2e/rig.sh
 source "$(dirname "${BASH_SOURCE[0]}")/rig.sh"
+# shellcheck source=tests/e2e/bad_input.sh
 source "$(dirname "${BASH_SOURCE[0]}")/bad_input.sh"
 rig_begin "$1" 170
 rig_require sox python3
