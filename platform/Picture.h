@@ -34,7 +34,8 @@ private:
     QString m_path;
     QByteArray m_bytes;
     QByteArray m_format;
-    QSize m_size;
+    QSize m_size; // upright, as shown
+    bool m_quarterTurned = false; // stored a quarter turn off upright
 };
 
 // The picture loader: reads the file and checks that it holds a picture of a sensible size.

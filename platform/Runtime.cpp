@@ -4,9 +4,12 @@
 #include "platform/Replaceable.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QMessageBox>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace platform {
 namespace {
@@ -15,6 +18,29 @@ QString& directoryOverride()
 {
     static QString directory;
     return directory;
+}
+
+// The executable's directory as the file system names it. Qt decodes file names as UTF-8 and
+// turns bytes that are not UTF-8 into U+FFFD, under every locale, so a directory named in another
+// encoding (a Windows-1256 name copied from a USB stick) has no QString that leads back to it:
+// Qt's own applicationDirPath() then comes back empty. Such a directory is held open and reached
+// through its descriptor's entry in /proc, which every QString-taking file function follows.
+QString findApplicationDirectory()
+{
+    QByteArray executable(4096, '\0');
+    const ssize_t length = ::readlink("/proc/self/exe", executable.data(), size_t(executable.size()));
+    if (length <= 0 || length >= executable.size())
+        return QCoreApplication::applicationDirPath();
+    executable.truncate(length);
+    const qsizetype slash = executable.lastIndexOf('/');
+    const QByteArray directory = slash > 0 ? executable.left(slash) : QByteArray("/");
+    const QString name = QFile::decodeName(directory);
+    if (QFile::encodeName(name) == directory)
+        return name;
+    const int handle = ::open(directory.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (handle < 0)
+        return QCoreApplication::applicationDirPath();
+    return QStringLiteral("/proc/self/fd/%1").arg(handle);
 }
 
 void showMessageBox(const QString& prompt, MsgBoxStyle, const QString& title)
@@ -49,7 +75,9 @@ QString applicationDirectory()
 {
     if (!directoryOverride().isEmpty())
         return directoryOverride();
-    return QCoreApplication::applicationDirPath();
+    // The descriptor stays open for the life of the process, so the answer is found once.
+    static const QString directory = findApplicationDirectory();
+    return directory;
 }
 
 void replaceApplicationDirectory(const QString& directory)

@@ -9,7 +9,8 @@
 
 namespace platform {
 
-// The directory that holds the executable, without a trailing separator.
+// The directory that holds the executable, without a trailing separator. A directory whose name
+// is not UTF-8 has no QString of its own: it comes as /proc/self/fd/N, which leads to it.
 QString applicationDirectory();
 // For tests: the directory to report instead; an empty text restores the real one.
 void replaceApplicationDirectory(const QString& directory);

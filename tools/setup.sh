@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Sets up a Debian 12 machine for the program and then does one thing with it:
 #   tools/setup.sh run     install what is missing, build, start the program
-#   tools/setup.sh test    install what is missing, build, run every test (unit, widget, end-to-end)
+#   tools/setup.sh test    install what is missing, build, run every test (unit, widget, end-to-end),
+#                          then build again with the sanitizers and run the suite and short fuzz runs
+#   tools/setup.sh fuzz [SECONDS]   the sanitizer build's fuzz harnesses, each for SECONDS (300)
 #   tools/setup.sh bench   install what is missing, build optimised, run the benchmarks
 #   tools/setup.sh package install what is missing, build the Debian package into the repository's root
 # Packages come from tools/debian-packages.txt; apt-get runs as root, through sudo when needed.
@@ -10,8 +12,8 @@ set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 action=${1:-}
 case "$action" in
-  run|test|bench|package) ;;
-  *) echo "usage: $0 run|test|bench|package" >&2; exit 2 ;;
+  run|test|bench|package|fuzz) ;;
+  *) echo "usage: $0 run|test|bench|package|fuzz [SECONDS]" >&2; exit 2 ;;
 esac
 
 install_missing() {
@@ -40,6 +42,20 @@ case "$action" in
     cmake --preset default
     cmake --build --preset default
     ctest --preset default
+    # Again under AddressSanitizer and UndefinedBehaviorSanitizer, with each fuzz harness for 20 s
+    # over its seeds. The sanitize test preset leaves out two labels: soak, which already takes
+    # minutes in the run above and would take them twice, and package, which builds the Debian
+    # package from the normal build.
+    cmake --preset sanitize -D TARBALUN_FUZZ_SECONDS=20
+    cmake --build --preset sanitize
+    ctest --preset sanitize
+    ;;
+  fuzz)
+    seconds=${2:-300}
+    [[ $seconds =~ ^[0-9]+$ ]] || { echo "usage: $0 fuzz [SECONDS]" >&2; exit 2; }
+    cmake --preset sanitize -D TARBALUN_FUZZ_SECONDS="$seconds"
+    cmake --build --preset sanitize
+    ctest --preset sanitize -L '^fuzz$'
     ;;
   bench)
     cmake --preset bench

@@ -39,7 +39,8 @@
 #
 # Audio
 #   start_pulse                a PulseAudio server with one null sink (test_sink, 48 kHz stereo) and
-#                              a silent stream keeping it running; exports PULSE_SERVER.
+#                              a silent stream keeping it running; exports PULSE_SERVER, sets
+#                              PULSE_PID to the server's pid.
 #   no_audio_server            points PULSE_SERVER at a socket nobody serves.
 #   start_recorder             records test_sink's monitor (raw s16le 48 kHz stereo) through a fifo
 #                              into RECORDING; returns once the recording flows.
@@ -52,9 +53,14 @@
 #                              to OPENED (the file is created empty).
 #
 # The program
-#   start_program [ARG...]     starts RIG_PROGRAM (default RIG_BUILD/tarbalun) in RIG_BUILD and waits
-#                              for its main window; sets PID, WIN and (through window_geometry)
-#                              WIN_X, WIN_Y, WIN_W, WIN_H, WIN_MAP. Its output goes to PROGRAM_LOG.
+#   rig_copy_program [DIR]     copies the build's program and its 52 lesson files into DIR (default
+#                              RIG_TMP/app) and sets RIG_APP to it: start_program then runs that
+#                              copy, whose files a case may replace.
+#   start_program [ARG...]     starts RIG_PROGRAM (a path; default ./tarbalun) from RIG_APP (the
+#                              build unless a copy was made) or RIG_PROGRAM_DIR, through the command
+#                              RIG_RUN_WITH (an array, e.g. env -u HOME; empty by default), and
+#                              waits for its main window; sets PID, WIN and (through window_geometry) WIN_X, WIN_Y,
+#                              WIN_W, WIN_H, WIN_MAP. Its output goes to PROGRAM_LOG.
 #   find_window TITLE [SECONDS]   sets FOUND to the id of the program's visible window with exactly
 #                              that title, or fails after SECONDS (default 10).
 #   window_geometry [ID]       sets WIN_X, WIN_Y (client area, screen coordinates), WIN_W, WIN_H
@@ -77,6 +83,7 @@
 
 RIG_MAIN_TITLE='برنامج: تعليم طربلون'
 RIG_PIDS=()
+RIG_RUN_WITH=()
 
 note() { printf '%s: %s\n' "${RIG_CASE:-e2e}" "$*" >&2; }
 
@@ -288,7 +295,8 @@ start_pulse() {
         --load="module-native-protocol-unix socket=$pulse/native auth-anonymous=1" \
         --load="module-null-sink sink_name=test_sink rate=48000 channels=2" \
         >"$RIG_TMP/pulse.log" 2>&1 &
-    rig_track $!
+    PULSE_PID=$!
+    rig_track "$PULSE_PID"
     export PULSE_SERVER=unix:$pulse/native
     wait_for 15 "the PulseAudio server to answer" rig_pulse_answers
     # An idle null sink's monitor delivers nothing, and silent gaps would vanish from the recording.
@@ -311,6 +319,7 @@ rig_recording_flows() { (($(recording_mark) >= 48000 * 4 / 10)); }
 start_recorder() {
     RECORDING=$RIG_TMP/recording.raw
     local fifo=$RIG_TMP/recording.fifo
+    rm -f "$fifo"
     mkfifo "$fifo"
     rig_spawn cat "$fifo" >"$RECORDING"
     # The fifo is opened inside the background job, so that the case never blocks on it. parec's
@@ -325,7 +334,8 @@ recording_stats() {
     local from=$1 to=${2:-$(recording_mark)}
     ((to > from)) || fail "no recording between bytes $from and $to"
     local stats
-    stats=$(tail -c "+$((from + 1))" "$RECORDING" | head -c "$((to - from))" |
+    # dd reads just the range: tail piped into head ends on SIGPIPE, a failure under pipefail.
+    stats=$(dd if="$RECORDING" iflag=skip_bytes,count_bytes bs=64K skip="$from" count="$((to - from))" status=none |
         sox -t raw -r 48000 -e signed-integer -b 16 -c 2 - -n stat 2>&1) || fail "sox cannot read the recording: $stats"
     REC_RMS=$(awk '/^RMS +amplitude:/ { print $3 }' <<<"$stats")
     REC_PEAK=$(awk '/^Maximum amplitude:/ { max = $3 } /^Minimum amplitude:/ { min = -$3 }
@@ -345,7 +355,15 @@ EOF
 
 rig_visible_window() {
     FOUND=$(timeout 5 xdotool search --all --onlyvisible --pid "$PID" --name "^$1\$" 2>/dev/null | head -n 1)
-    [[ -n $FOUND ]]
+    [[ -n $FOUND ]] && return 0
+    # Under the C locale Qt writes the old WM_NAME as Latin-1 bytes of the UTF-8 title, where xdotool
+    # looks; desktops show _NET_WM_NAME, which holds the title as it is.
+    local id
+    for id in $(timeout 5 xdotool search --all --onlyvisible --pid "$PID" --name '' 2>/dev/null); do
+        [[ $(timeout 5 xprop -id "$id" _NET_WM_NAME 2>/dev/null) == "_NET_WM_NAME(UTF8_STRING) = \"$1\"" ]] &&
+            FOUND=$id && return 0
+    done
+    return 1
 }
 
 find_window() {
@@ -363,9 +381,16 @@ window_geometry() {
     WIN_MAP=$(awk -F': *' '/Map State/ { print $2 }' <<<"$info")
 }
 
+rig_copy_program() {
+    RIG_APP=${1:-$RIG_TMP/app}
+    mkdir -p "$RIG_APP" || fail "cannot make the program's directory"
+    cp "$RIG_BUILD/tarbalun" "$RIG_BUILD"/[A-Z].jpg "$RIG_BUILD"/[a-z].wav "$RIG_APP/" ||
+        fail "cannot copy the program and its lesson files"
+}
+
 start_program() {
     PROGRAM_LOG=$RIG_TMP/program.log
-    (cd "${RIG_PROGRAM_DIR:-$RIG_BUILD}" && exec "${RIG_PROGRAM:-./tarbalun}" "$@") >"$PROGRAM_LOG" 2>&1 &
+    (cd "${RIG_APP:-${RIG_PROGRAM_DIR:-$RIG_BUILD}}" && exec "${RIG_RUN_WITH[@]}" "${RIG_PROGRAM:-./tarbalun}" "$@") >"$PROGRAM_LOG" 2>&1 &
     PID=$!
     rig_track "$PID"
     rig_program_window() {
