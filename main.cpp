@@ -8,9 +8,10 @@ int main(int argc, char** argv)
     platform::Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("طربلون"));
     QApplication::setApplicationVersion(QStringLiteral("1.00"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/portrait.png")));
 
     Form1 form;
+    // Every window and message box wears the main window's icon: the portrait, decoded once.
+    QApplication::setWindowIcon(form.windowIcon());
     form.Show();
     return QApplication::exec();
 }
