@@ -1,10 +1,12 @@
 #include "main_window/Form1.h"
 #include "platform/Application.h"
+#include "platform/FontConfiguration.h"
 
 #include <QIcon>
 
 int main(int argc, char** argv)
 {
+    platform::setUpFontConfiguration();
     platform::Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("طربلون"));
     QApplication::setApplicationVersion(QStringLiteral("1.00"));
