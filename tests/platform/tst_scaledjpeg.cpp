@@ -14,8 +14,8 @@ class TestScaledJpeg : public QObject {
     Q_OBJECT
 
 private slots:
-    void matchesQtsReaderWhereTheEighthsHitTheSize_data();
-    void matchesQtsReaderWhereTheEighthsHitTheSize();
+    void matchesQtsReaderWhereLibjpegHitsTheSize_data();
+    void matchesQtsReaderWhereLibjpegHitsTheSize();
     void isCloseToAGoodResampleAtEveryScale_data();
     void isCloseToAGoodResampleAtEveryScale();
     void corruptDataIsReported_data();
@@ -155,14 +155,14 @@ double psnr(const QImage& a, const QImage& b)
 
 // Where libjpeg's scaling hits the size (the frame on 1x and 2x screens), the picture is the one
 // Qt's reader decodes, pixel for pixel, only sooner.
-void TestScaledJpeg::matchesQtsReaderWhereTheEighthsHitTheSize_data()
+void TestScaledJpeg::matchesQtsReaderWhereLibjpegHitsTheSize_data()
 {
     QTest::addColumn<QSize>("size");
     QTest::newRow("full size (2x screen)") << kCard;
     QTest::newRow("half (1x screen)") << QSize(537, 337);
 }
 
-void TestScaledJpeg::matchesQtsReaderWhereTheEighthsHitTheSize()
+void TestScaledJpeg::matchesQtsReaderWhereLibjpegHitsTheSize()
 {
     QFETCH(QSize, size);
     const QByteArray jpeg = cardJpeg();
