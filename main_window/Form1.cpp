@@ -234,6 +234,9 @@ void Form1::ShowLetter(const LetterEntry& entry)
     Img1->resize(Pic1->width(), Img1->height());
     Img1->resize(Img1->width(), Pic1->height());
     Img1->move(Img1->x(), 0);
+    // The child sees the picture before it hears the sound: the frame is painted and handed to the
+    // screen now, not when the event loop comes round after the sound has been started.
+    Img1->repaint();
 
     // The path goes to the player in the file system's own encoding, so that a directory name in
     // any script reaches the file unchanged.

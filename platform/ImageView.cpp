@@ -1,10 +1,35 @@
 #include "platform/ImageView.h"
 
 #include "platform/PlatformError.h"
+#include "platform/ScaledJpeg.h"
 
+#include <QBuffer>
+#include <QImageReader>
 #include <QPainter>
+#include <QTimer>
+#include <utility>
 
 namespace platform {
+namespace {
+
+// Loads Qt's image format plugins and brings the JPEG decoder's code in from disk, on a picture
+// made here, so that the first lesson pays for neither.
+void warmUpPictureDecoding()
+{
+    QByteArray jpeg;
+    QBuffer sink(&jpeg);
+    sink.open(QIODevice::WriteOnly);
+    QImage blank(16, 16, QImage::Format_RGB32);
+    blank.fill(Qt::white);
+    blank.save(&sink, "JPEG");
+    sink.close();
+    sink.open(QIODevice::ReadOnly);
+    QImageReader reader(&sink);
+    if (reader.format() == "jpeg")
+        decodeScaledJpeg(jpeg, QSize(8, 8));
+}
+
+} // namespace
 
 ImageView::ImageView(QWidget* parent)
     : QWidget(parent)
@@ -81,6 +106,10 @@ QImage ImageView::shownImage()
 
 void ImageView::paintEvent(QPaintEvent*)
 {
+    // The first screen needs no picture decoder; the first lesson finds it ready.
+    static bool decoderWarmedUp = false;
+    if (!std::exchange(decoderWarmedUp, true))
+        QTimer::singleShot(0, &warmUpPictureDecoding);
     const QImage image = shownImage();
     if (image.isNull())
         return;

@@ -1,6 +1,7 @@
 #include "platform/Picture.h"
 
 #include "platform/PlatformError.h"
+#include "platform/ScaledJpeg.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -163,6 +164,14 @@ QImage Picture::decode(QSize size) const
 {
     if (isNull())
         return {};
+    // A JPEG decodes straight at the size it is shown at, through libjpeg's own scaling.
+    if (m_format == "jpeg") {
+        const ScaledJpeg jpeg = decodeScaledJpeg(m_bytes, size.isValid() && !size.isEmpty() ? size : m_size);
+        if (jpeg.outcome == ScaledJpeg::Outcome::Decoded)
+            return jpeg.image;
+        if (jpeg.outcome == ScaledJpeg::Outcome::Corrupt)
+            throw PlatformError(loadingFailed(m_path), QStringLiteral("بيانات الصورة تالفة أو ناقصة: %1").arg(jpeg.problem));
+    }
     QByteArray bytes = m_bytes; // shared, not copied
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);

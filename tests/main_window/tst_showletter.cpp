@@ -7,10 +7,12 @@
 #include "support/SoundFiles.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <functional>
 
 using support::AudioCall;
 
@@ -30,6 +32,7 @@ private slots:
     void missingSoundShowsThePictureInSilence();
     void directoryOutsideTheCodePageStillPlays();
     void fileNamesKeepTheirCase();
+    void pictureIsOnScreenBeforeTheSoundStarts();
 
 private:
     QString lessonPath(const QString& name) const { return m_dir->filePath(name); }
@@ -351,6 +354,57 @@ void TestShowLetter::fileNamesKeepTheirCase()
     const auto played = plays();
     QCOMPARE(played.size(), size_t(1));
     QCOMPARE(played[0].clip->samples, support::distinctSamples(40, 1, 6));
+}
+
+
+namespace {
+
+// Notes, at each paint of a widget, what a probe says about the moment.
+class PaintProbe : public QObject {
+public:
+    PaintProbe(QWidget* widget, std::function<QString()> probe)
+        : m_probe(std::move(probe))
+    {
+        widget->installEventFilter(this);
+    }
+    QStringList seen;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            seen << m_probe();
+        return false;
+    }
+
+private:
+    std::function<QString()> m_probe;
+};
+
+} // namespace
+
+// A child sees the picture before hearing its sound: the frame is painted with the new picture
+// before the sound is asked for, not when the event loop next comes round.
+void TestShowLetter::pictureIsOnScreenBeforeTheSoundStarts()
+{
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    for (const QString letter : {QStringLiteral("H"), QStringLiteral("G")}) {
+        QVERIFY(support::writeJpeg(lessonPath(letter + ".jpg"), support::filledImage({120, 80}, Qt::red)));
+        QVERIFY(support::writeWav16(lessonPath(letter.toLower() + ".wav"), support::distinctSamples(20, 1, 0)));
+    }
+    for (const auto& [button, letter] : {std::pair("Command1", "H"), std::pair("Command2", "G")}) {
+        m_sound->log().calls.clear();
+        PaintProbe probe(img1(), [this] {
+            return QFileInfo(img1()->picture().path()).fileName() + QStringLiteral(" after %1 sounds").arg(plays().size());
+        });
+
+        press(button);
+
+        QVERIFY2(m_errors->errors().empty(), qPrintable(m_errors->describe()));
+        QVERIFY2(!probe.seen.isEmpty(), "the frame was not painted within the lesson");
+        QCOMPARE(probe.seen.front(), QStringLiteral("%1.jpg after 0 sounds").arg(QLatin1String(letter)));
+        QCOMPARE(plays().size(), size_t(1));
+    }
 }
 
 QTEST_MAIN(TestShowLetter)
