@@ -28,7 +28,7 @@ rate=22050          # Hz, enough for speech and half the size of the voice's 32 
 # releases sit 35-50 dB down; the voice's silence 60 dB and more.
 keep_db=55
 margin=0.035        # seconds of digital silence before the letter and after the word
-gap=0.45            # seconds of silence between the letter's name and the word
+pause=0.5           # seconds from the letter's name to the word, the name's quiet tail included
 fade=0.01           # seconds of fade at each end, so playback starts and stops without a click
 speech_level=-12    # dBFS that the body of every sound is brought to, for even loudness
 check="$tools/lessons/check_sounds.py"
@@ -123,7 +123,8 @@ while IFS=$'\t' read -r letter spoken english _arabic _emoji; do
   mkdir "$dir"
   speak "$spoken." "$dir/letter.wav"
   speak "$english." "$dir/word.wav"
-  sox -R -D "$dir/letter.wav" "$dir/letter-gap.wav" pad "$margin" "$gap"
+  gap="$(python3 "$check" gap "$pause" "$dir/letter.wav" "$dir/word.wav")"
+  sox -R -D "$dir/letter.wav" "$dir/letter-gap.wav" pad "$margin" "${gap}s"
   sox -R -D "$dir/word.wav" "$dir/word-margin.wav" pad 0 "$margin"
   sox -R -D "$dir/letter-gap.wav" "$dir/word-margin.wav" "$dir/joined.wav"
   length="$(soxi -D "$dir/joined.wav")"

@@ -6,6 +6,9 @@
   check_sounds.py bounds BELOW_DB RAW
       Prints the first and the last sample of the voice's output RAW to keep: every 20 ms within
       BELOW_DB of its loudest 20 ms or above its silence, and 10 ms more on either side.
+  check_sounds.py gap PAUSE LETTER WORD
+      Prints how many samples of silence to put between LETTER and WORD so that the pause between
+      them lasts PAUSE seconds: their own quiet ends count towards it.
   check_sounds.py part NAME RAW TRIMMED
       Checks that TRIMMED is RAW with nothing but silence cut from its ends, and prints how much of
       the speech it keeps.
@@ -47,7 +50,7 @@ LEVEL_TOLERANCE_DB = 1.0
 # the loudest 20 ms. About half a second, and shorter than the 0.6 s of quiet after which a
 # listener (and the end-to-end tests) take the sound to be over.
 PAUSE_BELOW_PEAK_DB = 40.0
-MIN_PAUSE, MAX_PAUSE = 0.35, 0.58
+MIN_PAUSE, MAX_PAUSE = 0.4, 0.58
 # Only reported: how long after its start a sound first reaches -40 dBFS.
 ONSET_DBFS = -40.0
 
@@ -207,6 +210,33 @@ def longest_pause(loudness, begin, end, below):
     return loudness.seconds(longest * block)
 
 
+def quiet_blocks(loudness, starts, below):
+    """How many of the 10 ms blocks starting at STARTS, taken in turn, are quieter than BELOW
+    before the first that is not."""
+    block = round(0.010 * loudness.rate)
+    count = 0
+    for start in starts:
+        if loudness.rms_db(start, start + block) >= below:
+            break
+        count += 1
+    return count * block
+
+
+def silence_between(pause, letter_path, word_path):
+    rate, letter = read(letter_path)
+    word_rate, word = read(word_path)
+    if word_rate != rate:
+        raise Failure(f'{letter_path} and {word_path} differ in rate')
+    # Joined without a gap, the loudest 20 ms and the blocks are those the finished sound has.
+    loudness = Loudness(letter + word, rate)
+    below = loudness.loudest() - PAUSE_BELOW_PEAK_DB
+    block = round(0.010 * rate)
+    tail = quiet_blocks(loudness, range(len(letter) - block, -1, -block), below)
+    lead = quiet_blocks(loudness, range(len(letter), len(letter) + len(word) - block + 1, block), below)
+    silence = max(0.0, pause - loudness.seconds(tail + lead))
+    print(f'{round(silence * rate)}')
+
+
 def check_sound(path, target_level):
     rate, samples = read(path)
     loudness = Loudness(samples, rate)
@@ -259,6 +289,8 @@ def main(args):
             print(f'{speech_level(samples, rate):.2f} {decibels(max(map(abs, samples))):.2f}')
         elif len(args) == 3 and args[0] == 'bounds':
             speech_bounds(float(args[1]), args[2])
+        elif len(args) == 4 and args[0] == 'gap':
+            silence_between(float(args[1]), args[2], args[3])
         elif len(args) == 4 and args[0] == 'part':
             check_part(*args[1:])
         elif len(args) >= 3 and args[0] == 'sound':
