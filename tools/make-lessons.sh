@@ -3,9 +3,11 @@
 # assets/portrait.png from tools/lessons/words.tsv.
 #
 # The cards and the portrait come from a small Qt painter (tools/lessons/), built here in a scratch
-# directory; the sounds come from festival's HTS voice, cleaned up by sox. Every step is fixed, so
-# running the script twice writes the same bytes. It installs nothing: it names the Debian packages
-# from tools/lesson-packages.txt that are missing and stops.
+# directory; the sounds come from festival's HTS voice, cleaned up by sox. The painter checks each
+# big letter's contrast and tools/lessons/check_sounds.py each sound; a file that breaks a rule
+# stops the run before anything is written. Every step is fixed, so running the script twice writes
+# the same bytes. It installs nothing: it names the Debian packages from
+# tools/lesson-packages.txt that are missing and stops.
 set -euo pipefail
 # Decimal points, not commas, in every number sox, awk and sort read or write.
 export LC_ALL=C.UTF-8
@@ -24,8 +26,9 @@ voice='(voice_cmu_us_slt_arctic_hts)'
 pace=0.85
 rate=22050          # Hz, enough for speech and half the size of the voice's 32 kHz
 # Only the voice's own silence is cut: every 20 ms that lies within keep_db of the part's loudest
-# 20 ms stays, with 10 ms of the quiet around it (check_sounds.py bounds). The softest bursts and
-# releases sit 35-50 dB down; the voice's silence 60 dB and more.
+# 20 ms, or more than 2 dB above the voice's silence, stays, with 10 ms of the quiet around it
+# (check_sounds.py bounds). The softest bursts and releases sit 35-50 dB down; the voice's silence,
+# a faint hiss near -73 dBFS, 49-67 dB down.
 keep_db=55
 margin=0.035        # seconds of digital silence before the letter and after the word
 pause=0.5           # seconds from the letter's name to the word, the name's quiet tail included
