@@ -3,9 +3,11 @@
 # assets/portrait.png (and portrait@2x.png) from tools/lessons/words.tsv.
 #
 # The cards and the portrait come from a small Qt painter (tools/lessons/), built here in a scratch
-# directory; the sounds come from festival's HTS voice, cleaned up by sox. Every step is fixed, so
-# running the script twice writes the same bytes. It installs nothing: it names the Debian packages
-# from tools/lesson-packages.txt that are missing and stops.
+# directory; the sounds come from festival's HTS voice, cleaned up by sox. The painter checks each
+# big letter's contrast and tools/lessons/check_sounds.py each sound; a file that breaks a rule
+# stops the run before anything is written. Every step is fixed, so running the script twice writes
+# the same bytes. It installs nothing: it names the Debian packages from
+# tools/lesson-packages.txt that are missing and stops.
 set -euo pipefail
 # Decimal points, not commas, in every number sox, awk and sort read or write.
 export LC_ALL=C.UTF-8
@@ -19,11 +21,21 @@ portrait2x="$repo/assets/portrait@2x.png"
 
 # The voice and its sox treatment.
 voice='(voice_cmu_us_slt_arctic_hts)'
+# The HTS engine's speaking rate: below 1 stretches every phone's frames alike, which keeps the voice
+# natural where festival's Duration_Stretch has no effect on this voice. 0.85 gives a learner time
+# to hear each sound of a word.
+pace=0.85
 rate=22050          # Hz, enough for speech and half the size of the voice's 32 kHz
-gap=0.25            # seconds of quiet between the letter's name and the word
+# Only the voice's own silence is cut: every 20 ms that lies within keep_db of the part's loudest
+# 20 ms, or more than 2 dB above the voice's silence, stays, with 10 ms of the quiet around it
+# (check_sounds.py bounds). The softest bursts and releases sit 35-50 dB down; the voice's silence,
+# a faint hiss near -73 dBFS, 49-67 dB down.
+keep_db=55
+margin=0.035        # seconds of digital silence before the letter and after the word
+pause=0.5           # seconds from the letter's name to the word, the name's quiet tail included
 fade=0.01           # seconds of fade at each end, so playback starts and stops without a click
-trim='silence 1 0.02 0.5% reverse silence 1 0.02 0.5% reverse'
 speech_level=-12    # dBFS that the body of every sound is brought to, for even loudness
+check="$tools/lessons/check_sounds.py"
 
 missing=()
 while read -r package; do
@@ -52,12 +64,41 @@ echo "make-lessons: painting the cards and the portrait"
 QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$work/runtime" \
   "$work/build/lesson_cards" "$words" "$work/out" "$work/out/portrait.png" "$work/out/portrait@2x.png"
 
-# Says TEXT into the WAV file OUT and cuts the quiet the voice leaves around it.
+# Says TEXT into the WAV file OUT, cutting only the silence the voice leaves around it, checks
+# against the voice's own output that nothing spoken was cut, and brings it to speech_level.
 speak() {
-  local text="$1" out="$2"
-  printf '%s\n' "$text" | text2wave -eval "$voice" -o "$out.raw.wav"
-  # shellcheck disable=SC2086  # $trim is a list of sox effect words
-  sox -R "$out.raw.wav" "$out" $trim
+  local text="$1" out="$2" bounds
+  printf '%s\n' "$text" \
+    | text2wave -eval "$voice" -eval "(set! hts_engine_params (append hts_engine_params '((\"-r\" $pace))))" \
+        -o "$out.raw.wav"
+  bounds="$(python3 "$check" bounds "$keep_db" "$out.raw.wav")"
+  sox -R -D "$out.raw.wav" "$out.cut.wav" trim "${bounds% *}s" "=$((${bounds#* } + 1))s"
+  python3 "$check" part "$name.wav: \"$text\"" "$out.raw.wav" "$out.cut.wav" >> "$work/parts.txt" || failed=1
+  level "$out.cut.wav" "$out"
+}
+
+# Brings the body of the speech in IN to speech_level, into OUT at the lessons' rate. Where that lifts
+# the voice's bursts (up to 12 dB above its vowels) past the ceiling, a look-ahead limiter (compand:
+# instant attack, 3 ms delay) holds them near -1.5 dBFS; what it lets through above -1.2 dBFS is
+# taken off the whole part. Both take a little off the body too, so the gain is corrected from
+# what comes out until the level is within 0.2 dB.
+level() {
+  local in="$1" out="$2" base="$2.base.wav" limited="$2.limited.wav" gain got peak try
+  # Headroom first, so that resampling cannot clip.
+  sox -R -D "$in" -b 16 -e signed-integer "$base" gain -6 rate -v "$rate" norm -3
+  read -r got peak <<< "$(python3 "$check" level "$base")"
+  gain="$(awk -v t="$speech_level" -v v="$got" 'BEGIN { printf "%.2f", t - v }')"
+  for try in 1 2 3 4 5 6; do
+    sox -R -D "$base" "$limited" compand 0,0.03 \
+      "1:$(awk -v g="$gain" 'BEGIN { printf "-90,%.2f,%.2f,-1.5,0,-1.5", -90 + g, -1.5 - g }')" 0 -90 0.003
+    read -r got peak <<< "$(python3 "$check" level "$limited")"
+    sox -R -D "$limited" "$out" gain "$(awk -v p="$peak" 'BEGIN { printf "%.2f", (p > -1.2 ? -1.2 - p : 0) }')"
+    read -r got peak <<< "$(python3 "$check" level "$out")"
+    awk -v t="$speech_level" -v v="$got" 'BEGIN { exit !(v - t < 0.2 && t - v < 0.2) }' && return
+    gain="$(awk -v g="$gain" -v t="$speech_level" -v v="$got" 'BEGIN { printf "%.2f", g + t - v }')"
+  done
+  echo "make-lessons: $name.wav: cannot bring \"$(basename "$in")\" to $speech_level dBFS (reached $got)" >&2
+  failed=1
 }
 
 # Fails unless FILE is a plain 44-byte-header WAV: RIFF, a 16-byte 'fmt ' chunk of PCM (format 1),
@@ -76,19 +117,9 @@ check_plain_wav() {
   fi
 }
 
-# The level of the body of the speech in FILE, in dBFS: the loudest fifth of its 20 ms stretches
-# (silence left out) sit above it. The voice puts bursts up to 12 dB above its vowels at plosives
-# and at the start of each utterance, so the peak and the plain RMS say little about how loud a
-# sound seems; this does.
-speech_level() {
-  sox "$1" -t dat - \
-    | awk 'NR > 2 { w = int($1 / 0.02); sum[w] += $2 * $2; n[w]++ }
-           END { for (w in sum) { r = sqrt(sum[w] / n[w]); if (r > 0.003) print r } }' \
-    | sort -g \
-    | awk '{ level[NR] = $1 } END { printf "%.2f", 20 * log(level[int(NR * 0.8)]) / log(10) }'
-}
-
 echo "make-lessons: recording the sounds"
+failed=0
+: > "$work/parts.txt"
 while IFS=$'\t' read -r letter spoken english _arabic _emoji; do
   [[ -z "$letter" || "$letter" == \#* ]] && continue
   name="${letter,,}"
@@ -96,28 +127,23 @@ while IFS=$'\t' read -r letter spoken english _arabic _emoji; do
   mkdir "$dir"
   speak "$spoken." "$dir/letter.wav"
   speak "$english." "$dir/word.wav"
-  sox -R "$dir/letter.wav" "$dir/letter-gap.wav" pad 0 "$gap"
-  sox -R "$dir/letter-gap.wav" "$dir/word.wav" "$dir/joined.wav"
-  # Headroom first, so that resampling cannot clip.
-  sox -R -D "$dir/joined.wav" -b 16 -e signed-integer "$dir/base.wav" gain -6 rate -v "$rate" norm -3
-
-  # Raise the body of the speech to speech_level. Where that lifts the bursts past full scale, a
-  # look-ahead limiter (compand: instant attack, 3 ms delay) holds them at -1 dBFS instead.
-  boost="$(awk -v t="$speech_level" -v v="$(speech_level "$dir/base.wav")" 'BEGIN { printf "%.2f", t - v }')"
-  if awk -v g="$boost" 'BEGIN { exit !(g > 2) }'; then
-    curve="$(awk -v g="$boost" 'BEGIN { printf "-90,%.2f,%.2f,-3,-3,-1", -90 + g, -3 - g }')"
-    sox -R -D "$dir/base.wav" "$dir/level.wav" compand 0,0.03 "1:$curve" 0 -90 0.003
-    after=0
-  else
-    # Already loud enough at -1 dBFS peaks; one that is louder still is turned down a little.
-    cp "$dir/base.wav" "$dir/level.wav"
-    after="$(awk -v g="$boost" 'BEGIN { a = g - 2; if (a > 0) a = 0; if (a < -2) a = -2; print a }')"
-  fi
-  length="$(soxi -D "$dir/level.wav")"
-  sox -R -D "$dir/level.wav" -b 16 -e signed-integer -c 1 "$work/out/$name.wav" \
-    fade t "$fade" "$length" "$fade" norm -1 gain "$after"
+  gap="$(python3 "$check" gap "$pause" "$dir/letter.wav" "$dir/word.wav")"
+  sox -R -D "$dir/letter.wav" "$dir/letter-gap.wav" pad "$margin" "${gap}s"
+  sox -R -D "$dir/word.wav" "$dir/word-margin.wav" pad 0 "$margin"
+  sox -R -D "$dir/letter-gap.wav" "$dir/word-margin.wav" "$dir/joined.wav"
+  length="$(soxi -D "$dir/joined.wav")"
+  sox -R -D "$dir/joined.wav" -b 16 -e signed-integer -c 1 "$work/out/$name.wav" fade t "$fade" "$length" "$fade"
   check_plain_wav "$work/out/$name.wav"
 done < "$words"
+
+echo "make-lessons: checking the sounds"
+cat "$work/parts.txt"
+echo
+(cd "$work/out" && python3 "$check" sound "$speech_level" [a-z].wav) || failed=1
+if ((failed)); then
+  echo "make-lessons: the sounds named above break the rules; assets/letters is left as it was" >&2
+  exit 1
+fi
 
 for letter in {A..Z}; do
   cp "$work/out/$letter.jpg" "$letters/$letter.jpg"
@@ -134,34 +160,6 @@ if [[ $ihdr != 00000064000000960802 ]]; then
   exit 1
 fi
 
-# Milliseconds of quiet at the start of FILE before the sound first passes 1% of full scale.
-lead_silence() {
-  local file="$1" total trimmed
-  total="$(soxi -s "$file")"
-  sox "$file" "$work/lead.wav" silence 1 0.001 1%
-  trimmed="$(soxi -s "$work/lead.wav")"
-  awk -v t="$total" -v k="$trimmed" -v r="$rate" 'BEGIN { printf "%.0f", (t - k) * 1000 / r }'
-}
-
 echo
-printf '%-6s %7s %8s %7s %7s %7s %8s %7s\n' letter card_KB sound_KB seconds peak_dB rms_dB speech_dB lead_ms
-failed=0
-for letter in {A..Z}; do
-  wav="$letters/${letter,,}.wav"
-  stats="$(sox "$wav" -n stats 2>&1)"
-  peak="$(awk '/^Pk lev dB/ { print $4 }' <<< "$stats")"
-  rms="$(awk '/^RMS lev dB/ { print $4 }' <<< "$stats")"
-  seconds="$(soxi -D "$wav")"
-  lead="$(lead_silence "$wav")"
-  printf '%-6s %7.1f %8.1f %7.3f %7s %7s %8s %7s\n' "$letter" \
-    "$(awk -v b="$(stat -c %s "$letters/$letter.jpg")" 'BEGIN { print b / 1024 }')" \
-    "$(awk -v b="$(stat -c %s "$wav")" 'BEGIN { print b / 1024 }')" \
-    "$seconds" "$peak" "$rms" "$(speech_level "$wav")" "$lead"
-  if ! awk -v s="$seconds" -v p="$peak" -v l="$lead" 'BEGIN { exit !(s < 2.0 && p < -0.5 && l <= 30) }'; then
-    echo "make-lessons: ${letter,,}.wav is too long, too loud or starts late" >&2
-    failed=1
-  fi
-done
 echo "portrait: $(stat -c %s "$portrait") bytes, 100x150 RGB"
 echo "assets/letters: $(du -cb "$letters"/[A-Z].jpg "$letters"/[a-z].wav | tail -n 1 | cut -f 1) bytes"
-exit "$failed"

@@ -26,6 +26,7 @@
 #include <QTransform>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <stdexcept>
 #include <vector>
@@ -168,16 +169,60 @@ QFont fittedFont(const QString &family, int pixelSize, const QString &text, qrea
 
 QColor paperColour(int hue) { return QColor::fromHslF(hue / 360.0f, 0.85f, 0.87f); }
 
-// Greens look lighter than reds at the same lightness, so they are darkened to read as well.
-QColor inkColour(int hue) {
+// WCAG 2 relative luminance and contrast ratio.
+double luminance(QRgb colour) {
+    const auto linear = [](int channel) {
+        const double c = channel / 255.0;
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(qRed(colour)) + 0.7152 * linear(qGreen(colour)) + 0.0722 * linear(qBlue(colour));
+}
+
+double contrast(QRgb a, QRgb b) {
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The big letter stands on the letter tile: white at this alpha over the card's wash, which runs
+// from paper.lighter(WashLighter) to paper.
+constexpr int TileAlpha = 120;
+constexpr int WashLighter = 108;
+
+QColor panelColour(const QColor &paper) {
+    const QColor light = paper.lighter(WashLighter);
+    const auto over = [](int channel) { return channel + (255 - channel) * TileAlpha / 255; };
+    return QColor(over(light.red()), over(light.green()), over(light.blue()));
+}
+
+// WCAG's least contrast for large text; the ink aims a little above it, so that the rounding of
+// the painted panel cannot bring a letter below.
+constexpr double LetterContrast = 3.0;
+constexpr double InkContrastAim = 3.05;
+
+// Greens look lighter than reds at the same lightness, so they are darkened to read as well; an
+// ink that still stands too light on its panel (greens, cyans) is darkened until it reads.
+QColor inkColour(int hue, const QColor &panel) {
     const bool green = hue >= 70 && hue <= 180;
-    return QColor::fromHslF(hue / 360.0f, 0.8f, green ? 0.37f : 0.46f);
+    float lightness = green ? 0.37f : 0.46f;
+    QColor ink = QColor::fromHslF(hue / 360.0f, 0.8f, lightness);
+    while (contrast(ink.rgb(), panel.rgb()) < InkContrastAim && lightness > 0.2f) {
+        lightness -= 0.01f;
+        ink = QColor::fromHslF(hue / 360.0f, 0.8f, lightness);
+    }
+    return ink;
 }
 
 const QColor Ink(38, 42, 64);
 
-// Every letter gets the same cap height, except that wide ones (M, W) shrink to stay in their tile.
-void drawLetter(QPainter &painter, const QString &letter, const QRectF &box, const QColor &colour) {
+// The big letter's shape and, around it, the white halo that sets it off from the tile. Every
+// letter gets the same cap height, except that wide ones (M, W) shrink to stay in their tile.
+struct LetterShape {
+    QPainterPath path;
+    QPainterPath halo;
+};
+constexpr QPointF ShadowOffset(6, 8);
+
+LetterShape letterShape(const QString &letter, const QRectF &box) {
     const QFont font = exactFont(LatinFamily, 500, true);
     QPainterPath path;
     path.addText(0, 0, font, letter);
@@ -191,17 +236,52 @@ void drawLetter(QPainter &painter, const QString &letter, const QRectF &box, con
     QPainterPathStroker stroker;
     stroker.setWidth(Outline);
     stroker.setJoinStyle(Qt::RoundJoin);
-    const QPainterPath halo = stroker.createStroke(path).united(path);
+    return {path, stroker.createStroke(path).united(path)};
+}
 
+void drawLetter(QPainter &painter, const LetterShape &shape, const QColor &colour) {
     painter.save();
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(0, 0, 0, 45));
-    painter.drawPath(halo.translated(6, 8));
+    painter.drawPath(shape.halo.translated(ShadowOffset));
     painter.setBrush(Qt::white);
-    painter.drawPath(halo);
+    painter.drawPath(shape.halo);
     painter.setBrush(colour);
-    painter.drawPath(path);
+    painter.drawPath(shape.path);
     painter.restore();
+}
+
+// The contrast of the letter's ink against the lightest pixel of the tile it stands on, as painted:
+// the tile without its rounded edge, the halo and the shadow.
+double letterContrast(const QImage &card, const QRectF &tile, qreal radius, const LetterShape &shape,
+                      const QColor &ink) {
+    QImage mask(card.size(), QImage::Format_Grayscale8);
+    mask.fill(0);
+    {
+        QPainter painter(&mask);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(Qt::white);
+        painter.drawRoundedRect(tile.adjusted(2, 2, -2, -2), radius, radius);
+        painter.setBrush(Qt::black);
+        painter.setPen(QPen(Qt::black, 4));
+        painter.drawPath(shape.halo);
+        painter.drawPath(shape.halo.translated(ShadowOffset));
+    }
+    double lightest = -1;
+    QRgb panel = 0;
+    for (int y = 0; y < card.height(); ++y) {
+        const auto *inside = mask.constScanLine(y);
+        const auto *row = reinterpret_cast<const QRgb *>(card.constScanLine(y));
+        for (int x = 0; x < card.width(); ++x) {
+            if (inside[x] == 255 && luminance(row[x]) > lightest) {
+                lightest = luminance(row[x]);
+                panel = row[x];
+            }
+        }
+    }
+    if (lightest < 0)
+        fail(QStringLiteral("the letter tile shows no panel"));
+    return contrast(ink.rgb(), panel);
 }
 
 // The English word with its first letter in the card's colour, to tie it to the big letter.
@@ -234,7 +314,7 @@ void drawArabicWord(QPainter &painter, const QString &word, const QRectF &box) {
 
 QImage paintCard(const Lesson &lesson, Hues hues) {
     const QColor paper = paperColour(hues.paper);
-    const QColor strong = inkColour(hues.ink);
+    const QColor strong = inkColour(hues.ink, panelColour(paper));
 
     QImage image(CardWidth, CardHeight, QImage::Format_RGB32);
     image.fill(paper.darker(108));
@@ -243,17 +323,27 @@ QImage paintCard(const Lesson &lesson, Hues hues) {
 
     const QRectF card = QRectF(image.rect()).adjusted(14, 14, -14, -14);
     QLinearGradient wash(card.topLeft(), card.bottomRight());
-    wash.setColorAt(0, paper.lighter(108));
+    wash.setColorAt(0, paper.lighter(WashLighter));
     wash.setColorAt(1, paper);
     painter.setPen(QPen(strong, 10));
     painter.setBrush(wash);
     painter.drawRoundedRect(card, 56, 56);
 
     const QRectF letterTile(48, 48, 400, CardHeight - 96);
+    constexpr qreal TileRadius = 40;
     painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(255, 255, 255, 120));
-    painter.drawRoundedRect(letterTile, 40, 40);
-    drawLetter(painter, lesson.letter, letterTile, strong);
+    painter.setBrush(QColor(255, 255, 255, TileAlpha));
+    painter.drawRoundedRect(letterTile, TileRadius, TileRadius);
+    const LetterShape letter = letterShape(lesson.letter, letterTile);
+    drawLetter(painter, letter, strong);
+
+    const double letterReads = letterContrast(image, letterTile, TileRadius, letter, strong);
+    std::printf("%s  letter contrast %.2f:1\n", qPrintable(lesson.letter), letterReads);
+    if (letterReads < LetterContrast)
+        fail(QStringLiteral("%1.jpg: the big letter stands at %2:1 against its panel, below %3:1")
+                 .arg(lesson.letter)
+                 .arg(letterReads, 0, 'f', 2)
+                 .arg(LetterContrast, 0, 'f', 1));
 
     const qreal columnLeft = 470, columnRight = CardWidth - 44;
     const qreal centreX = (columnLeft + columnRight) / 2;
