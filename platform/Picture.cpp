@@ -170,7 +170,7 @@ QImage Picture::decode(QSize size) const
         if (jpeg.outcome == ScaledJpeg::Outcome::Decoded)
             return jpeg.image;
         if (jpeg.outcome == ScaledJpeg::Outcome::Corrupt)
-            throw PlatformError(loadingFailed(m_path), QStringLiteral("بيانات الصورة تالفة أو ناقصة: %1").arg(jpeg.problem));
+            throw PlatformError(loadingFailed(m_path), dataReason(jpeg.problem, m_bytes, m_format));
     }
     QByteArray bytes = m_bytes; // shared, not copied
     QBuffer buffer(&bytes);

@@ -98,7 +98,12 @@ ScaledJpeg decodeScaledJpeg(const QByteArray& bytes, QSize target)
 
     ScaledJpeg result;
     QImage image;
-    result.outcome = decodeInto(info, errors, bytes, target, image);
+    // A file that lacks only its end marker holds the whole picture, and shows as any viewer shows
+    // it; libjpeg would warn at the missing marker as at missing data, so the marker is put back.
+    // A file cut inside its data still meets the marker too early and stays damaged.
+    static const QByteArray endMarker("\xFF\xD9", 2);
+    const QByteArray whole = bytes.endsWith(endMarker) ? bytes : bytes + endMarker;
+    result.outcome = decodeInto(info, errors, whole, target, image);
     jpeg_destroy_decompress(&info);
 
     if (result.outcome == ScaledJpeg::Outcome::Corrupt) {
