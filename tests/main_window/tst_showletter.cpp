@@ -388,7 +388,7 @@ private:
 void TestShowLetter::pictureIsOnScreenBeforeTheSoundStarts()
 {
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
-    for (const QString letter : {QStringLiteral("H"), QStringLiteral("G")}) {
+    for (const QString& letter : {QStringLiteral("H"), QStringLiteral("G")}) {
         QVERIFY(support::writeJpeg(lessonPath(letter + ".jpg"), support::filledImage({120, 80}, Qt::red)));
         QVERIFY(support::writeWav16(lessonPath(letter.toLower() + ".wav"), support::distinctSamples(20, 1, 0)));
     }
