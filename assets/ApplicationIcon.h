@@ -12,7 +12,10 @@
 inline QIcon applicationIcon()
 {
     QIcon icon;
-    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256})
+    // Up to 64 px: every size is decoded when a window takes the icon (X wants them all at once),
+    // and 128 and 256 px cost more than all the program's captions; a desktop that shows a larger
+    // icon takes the installed one, which the window class and the desktop file name lead it to.
+    for (const int size : {16, 22, 24, 32, 48, 64})
         icon.addFile(QStringLiteral(":/icons/%1.png").arg(size), QSize(size, size));
     return icon;
 }

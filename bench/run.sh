@@ -120,6 +120,14 @@ echo "clicks: to audible beside a bare libpulse client, and to the frame's drawi
 rig_track $!
 find_window 'bare sound client' 10
 bare_win=$FOUND
+# The clicked letters play, from a copy of the program, the very tone the bare client plays (0.3 s,
+# 440 Hz, from its first sample): a lesson sound opens on a quiet margin and a soft voice, which
+# would put the file's own lead-in inside the output's figure.
+rig_copy_program
+for letter in a b c d e f g h i j; do
+    sox -n -r 48000 -c 2 -b 16 "$RIG_APP/$letter.wav" synth 0.3 sine 440 vol 0.488 ||
+        fail "cannot write the click tone"
+done
 start_program
 # The program's first click is timed in a fresh process, after what it does once it is on screen.
 sleep 1
@@ -132,9 +140,7 @@ fifo=$RIG_TMP/onset.fifo
 mkfifo "$fifo"
 # Both ends of the fifo open inside background jobs, so that neither blocks the script.
 # The picture frame: 537 x 337 at (8, 8) in the client area.
-# A lesson sound pauses half a second between its letter and its word: before a click the recording
-# must have been quiet for longer than that, or the word of the last sound is taken for the onset.
-(exec "$build/bench/click_timing" --quiet-ms 800 "$bare_win" "$WIN" 8,8,537,337 "${positions[@]}" <"$fifo" \
+(exec "$build/bench/click_timing" "$bare_win" "$WIN" 8,8,537,337 "${positions[@]}" <"$fifo" \
     >"$out/clicks.json" 2>"$out/clicks.log") &
 timing_pid=$!
 rig_track "$timing_pid"
@@ -146,10 +152,10 @@ stop_program
 
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 
-python3 - "$out" "$load_before" "$load_after" "$RECORDER_LATENCY_MS" "$build" <<'PY'
+python3 - "$out" "$load_before" "$load_after" "$RECORDER_LATENCY_MS" <<'PY'
 import json, os, platform, re, statistics, sys, time
 
-out, load_before, load_after, recorder_ms, build = sys.argv[1], sys.argv[2], sys.argv[3], int(sys.argv[4]), sys.argv[5]
+out, load_before, load_after, recorder_ms = sys.argv[1], sys.argv[2], sys.argv[3], int(sys.argv[4])
 programs = ("tarbalun", "floor", "reference")
 
 def stats(values):
@@ -190,26 +196,7 @@ lesson_ir, decode_ir = collected("runLesson"), collected("runFullDecode")
 
 clicks = json.load(open(os.path.join(out, "clicks.json")))
 bare = [c for c in clicks["bare_ms"] if c is not None]
-photon = clicks["photon_ms"]
-
-def lead_in_ms(letter):
-    # A lesson sound opens on a quiet margin: the time from its first sample to the first one at the
-    # recorder's threshold belongs to the file, not to the output, and is taken off each click.
-    import array, wave
-    with wave.open(os.path.join(build, letter + ".wav")) as sound:
-        samples = array.array("h", sound.readframes(sound.getnframes()))
-        step = sound.getnchannels()
-        for index in range(0, len(samples), step):
-            if abs(samples[index]) >= clicks["threshold"]:
-                return 1000.0 * (index // step) / sound.getframerate()
-    return None
-
-letters = "abcdefghij"[:len(clicks["audible_ms"])]
-lead_ins = [lead_in_ms(letter) for letter in letters]
-clicks["lead_in_ms"] = lead_ins
-clicks["heard_ms"] = clicks["audible_ms"]
-audible = [None if a is None or l is None else a - l for a, l in zip(clicks["audible_ms"], lead_ins)]
-clicks["audible_ms"] = audible
+audible, photon = clicks["audible_ms"], clicks["photon_ms"]
 warm_audible = [c for c in audible[1:] if c is not None]
 warm_photon = [c for c in photon[1:] if c is not None]
 
