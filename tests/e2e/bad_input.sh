@@ -1,12 +1,11 @@
 # shellcheck shell=bash disable=SC2034
-# What the bad-input cases (e2e_bad_*.sh) share, sourced after rig.sh: the letter keys, the picture
-# frame, short lesson sounds, and the checks each row of their tables makes. A case runs a copy of
+# What the bad-input cases (e2e_bad_*.sh) share, sourced after rig.sh: the letter keys, short lesson
+# sounds, and the checks each row of their tables makes. A case runs a copy of
 # the program (rig_copy_program) whose lesson files its rows replace.
 #
 #   use_short_sounds LETTER...   replaces those letters' sounds in RIG_APP by a 0.25 s tone, so
 #                                that a row waits for a quarter of a second, not for a voice
 #   click_letter L               clicks the key of capital letter L
-#   expect_picture FILE [WHY]    the frame shows FILE stretched over it (within 10 s)
 #   frame_snapshot NAME          keeps the frame's pixels as RIG_TMP/NAME.png
 #   expect_frame_as NAME [WHY]   the frame shows what frame_snapshot NAME kept
 #   expect_sound SINCE [WHY]     something loud was recorded after mark SINCE (within 10 s)
@@ -18,9 +17,6 @@
 #                                is closed with Return
 #   expect_no_error_box COUNT [WHY]     no box and no error beyond COUNT
 #   teaches L [WHY]              a click on L shows L.jpg and plays its sound, which then ends
-
-# The picture frame (Pic1) in the client area; its border's width is the skin's.
-FRAME_X=8 FRAME_Y=8 FRAME_W=537 FRAME_H=337
 
 use_short_sounds() {
     local letter
@@ -37,38 +33,6 @@ click_letter() {
     local row=$((index < 11 ? 0 : index < 22 ? 1 : 2))
     local column=$((index - 11 * row))
     click_at $((8 + 8 + 48 * column + 20)) $((344 + 16 + 32 * row + 12))
-}
-
-# The picture is stretched over the frame's outer size and shows inside its border, whose width is
-# the skin's: the first comparison tries each width the skin might give and keeps the one that
-# fits. The expected picture is scaled once per content.
-frame_difference() {
-    local borders=("${FRAME_BORDER:-0}") border sum expected width height best=1 best_border=0
-    [[ -n ${FRAME_BORDER:-} ]] || borders=(0 1 2 3 4)
-    sum=$(md5sum <"$1") || fail "cannot read $1"
-    screenshot frame
-    for border in "${borders[@]}"; do
-        width=$((FRAME_W - 2 * border))
-        height=$((FRAME_H - 2 * border))
-        expected=$RIG_TMP/expected-${sum%% *}-$border.png
-        [[ -f $expected ]] || convert "$1" -auto-orient -resize "${FRAME_W}x${FRAME_H}!" \
-            -crop "${width}x${height}+0+0" +repage "$expected" || fail "ImageMagick cannot read $1"
-        DIFF=$(convert "$SHOT" -crop "$(client_region $((FRAME_X + border)) $((FRAME_Y + border)) "$width" "$height")" \
-            +repage "$expected" -metric RMSE -compare -format '%[distortion]' info: 2>&1)
-        [[ $DIFF =~ ^[0-9.e+-]+$ ]] || fail "cannot compare the frame with $1: $DIFF"
-        below "$DIFF" "$best" && best=$DIFF best_border=$border
-    done
-    FRAME_DIFF=$best
-    [[ -n ${FRAME_BORDER:-} ]] || ! below "$best" 0.05 || FRAME_BORDER=$best_border
-}
-
-frame_shows() {
-    frame_difference "$1"
-    below "$FRAME_DIFF" 0.05
-}
-
-expect_picture() {
-    poll 10 frame_shows "$1" || fail "${2:-}: the frame does not show $(basename "$1") (difference $FRAME_DIFF); $SHOT"
 }
 
 frame_snapshot() {

@@ -34,6 +34,9 @@
 #                              WIN's client coordinates, in screen coordinates (needs window_geometry).
 #   colours_in PNG GEOMETRY    sets COLOURS to the number of distinct colours in that part of the image.
 #   difference PNG PNG GEOMETRY   sets DIFF to the normalised RMS difference (0..1) of that part.
+#   frame_shows FILE           status 0 when the picture frame (FRAME_X, FRAME_Y, FRAME_W, FRAME_H in
+#                              WIN's client area) shows FILE stretched over it; sets FRAME_DIFF.
+#   expect_picture FILE [WHY]  frame_shows within 10 s, or fail.
 # Functions that find or measure set variables instead of printing: a failure inside a command
 # substitution would end only the substitution, not the case.
 #
@@ -492,6 +495,41 @@ client_region() { echo "${3}x${4}+$((WIN_X + $1))+$((WIN_Y + $2))"; }
 colours_in() {
     COLOURS=$(convert "$1" -crop "$2" +repage -format '%k' info: 2>&1)
     [[ $COLOURS =~ ^[0-9]+$ ]] || fail "cannot count the colours of $1: $COLOURS"
+}
+
+# The picture frame (Pic1) in the main window's client area; its border's width is the skin's.
+FRAME_X=8 FRAME_Y=8 FRAME_W=537 FRAME_H=337
+
+# The picture is stretched over the frame's outer size and shows inside its border, whose width is
+# the skin's: the first comparison tries each width the skin might give and keeps the one that
+# fits. The expected picture is scaled once per content.
+frame_difference() {
+    local borders=("${FRAME_BORDER:-0}") border sum expected width height best=1 best_border=0
+    [[ -n ${FRAME_BORDER:-} ]] || borders=(0 1 2 3 4)
+    sum=$(md5sum <"$1") || fail "cannot read $1"
+    screenshot frame
+    for border in "${borders[@]}"; do
+        width=$((FRAME_W - 2 * border))
+        height=$((FRAME_H - 2 * border))
+        expected=$RIG_TMP/expected-${sum%% *}-$border.png
+        [[ -f $expected ]] || convert "$1" -auto-orient -resize "${FRAME_W}x${FRAME_H}!" \
+            -crop "${width}x${height}+0+0" +repage "$expected" || fail "ImageMagick cannot read $1"
+        DIFF=$(convert "$SHOT" -crop "$(client_region $((FRAME_X + border)) $((FRAME_Y + border)) "$width" "$height")" \
+            +repage "$expected" -metric RMSE -compare -format '%[distortion]' info: 2>&1)
+        [[ $DIFF =~ ^[0-9.e+-]+$ ]] || fail "cannot compare the frame with $1: $DIFF"
+        below "$DIFF" "$best" && best=$DIFF best_border=$border
+    done
+    FRAME_DIFF=$best
+    [[ -n ${FRAME_BORDER:-} ]] || ! below "$best" 0.05 || FRAME_BORDER=$best_border
+}
+
+frame_shows() {
+    frame_difference "$1"
+    below "$FRAME_DIFF" 0.05
+}
+
+expect_picture() {
+    poll 10 frame_shows "$1" || fail "${2:-}: the frame does not show $(basename "$1") (difference $FRAME_DIFF); $SHOT"
 }
 
 difference() {
