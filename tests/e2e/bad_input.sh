@@ -5,7 +5,6 @@
 #
 #   use_short_sounds LETTER...   replaces those letters' sounds in RIG_APP by a 0.25 s tone, so
 #                                that a row waits for a quarter of a second, not for a voice
-#   click_letter L               clicks the key of capital letter L
 #   frame_snapshot NAME          keeps the frame's pixels as RIG_TMP/NAME.png
 #   expect_frame_as NAME [WHY]   the frame shows what frame_snapshot NAME kept
 #   expect_sound SINCE [WHY]     something loud was recorded after mark SINCE (within 10 s)
@@ -24,15 +23,6 @@ use_short_sounds() {
         sox -n -r 48000 -c 1 -b 16 "$RIG_APP/${letter,,}.wav" synth 0.25 sine 660 gain -3 ||
             fail "sox cannot make a short sound"
     done
-}
-
-# Letter buttons sit in the keypad frame at (8,344): A..K in row 0, L..V in row 1, W..Z in row 2,
-# each 41 x 25 at 8 + 48 * column, 16 + 32 * row.
-click_letter() {
-    local index=$(($(printf '%d' "'$1") - 65))
-    local row=$((index < 11 ? 0 : index < 22 ? 1 : 2))
-    local column=$((index - 11 * row))
-    click_at $((8 + 8 + 48 * column + 20)) $((344 + 16 + 32 * row + 12))
 }
 
 frame_snapshot() {

@@ -7,15 +7,6 @@ source "$(dirname "${BASH_SOURCE[0]}")/rig.sh"
 rig_begin "$1" 120
 rig_require sox
 
-# Letter buttons sit in the keypad frame at (8,344): A..K in row 0, L..V in row 1, W..Z in row 2,
-# each 41 x 25 at 8 + 48 * column, 16 + 32 * row.
-click_letter() {
-    local index=$(($(printf '%d' "'$1") - 65))
-    local row=$((index < 11 ? 0 : index < 22 ? 1 : 2))
-    local column=$((index - 11 * row))
-    click_at $((8 + 8 + 48 * column + 20)) $((344 + 16 + 32 * row + 12))
-}
-
 
 # Loud enough for a voice, and not the recording's own silence: the null sink delivers exact zeros.
 loud_since() {

@@ -69,6 +69,7 @@
 #   window_geometry [ID]       sets WIN_X, WIN_Y (client area, screen coordinates), WIN_W, WIN_H
 #                              and WIN_MAP (IsViewable, IsUnMapped...) of ID (default WIN).
 #   click_at X Y [ID]          clicks the left button at client position X,Y of ID (default WIN).
+#   click_letter L             clicks the main window's key of capital letter L.
 #   press_key KEY [ID]         focuses ID (default WIN) and presses KEY (xdotool's key names).
 #   press_keycode CODE [HELD...]  presses the physical key CODE (evdev key code: a 38, b 56, Return
 #                              36, Right 114) through XTEST while the keys HELD are down (Shift 50);
@@ -495,6 +496,15 @@ client_region() { echo "${3}x${4}+$((WIN_X + $1))+$((WIN_Y + $2))"; }
 colours_in() {
     COLOURS=$(convert "$1" -crop "$2" +repage -format '%k' info: 2>&1)
     [[ $COLOURS =~ ^[0-9]+$ ]] || fail "cannot count the colours of $1: $COLOURS"
+}
+
+# Letter buttons sit in the keypad frame at (8,344): A..K in row 0, L..V in row 1, W..Z in row 2,
+# each 41 x 25 at 8 + 48 * column, 16 + 32 * row.
+click_letter() {
+    local index=$(($(printf '%d' "'$1") - 65))
+    local row=$((index < 11 ? 0 : index < 22 ? 1 : 2))
+    local column=$((index - 11 * row))
+    click_at $((8 + 8 + 48 * column + 20)) $((344 + 16 + 32 * row + 12))
 }
 
 # The picture frame (Pic1) in the main window's client area; its border's width is the skin's.
