@@ -98,20 +98,20 @@ public:
         if (!connected())
             return false;
 
-        pa_sample_spec spec{};
-        spec.format = PA_SAMPLE_S16NE;
-        spec.rate = uint32_t(clip->sampleRate);
-        spec.channels = uint8_t(clip->channels);
-        if (!m_pa->sample_spec_valid(&spec))
+        pa_sample_spec sampleFormat{};
+        sampleFormat.format = PA_SAMPLE_S16NE;
+        sampleFormat.rate = uint32_t(clip->sampleRate);
+        sampleFormat.channels = uint8_t(clip->channels);
+        if (!m_pa->sample_spec_valid(&sampleFormat))
             return false;
         pa_channel_map map;
-        m_pa->channel_map_init_extend(&map, spec.channels, PA_CHANNEL_MAP_DEFAULT);
+        m_pa->channel_map_init_extend(&map, sampleFormat.channels, PA_CHANNEL_MAP_DEFAULT);
 
         auto playback = std::make_unique<Playback>();
         playback->owner = this;
         playback->clip = std::move(clip);
         playback->loop = loop;
-        playback->stream = m_pa->stream_new(m_context, "letter", &spec, &map);
+        playback->stream = m_pa->stream_new(m_context, "letter", &sampleFormat, &map);
         if (!playback->stream)
             return false;
         m_playback = playback.release();
@@ -120,7 +120,7 @@ public:
 
         pa_buffer_attr attributes;
         attributes.maxlength = uint32_t(-1);
-        attributes.tlength = uint32_t(m_pa->usec_to_bytes(kTargetLengthMicroseconds, &spec));
+        attributes.tlength = uint32_t(m_pa->usec_to_bytes(kTargetLengthMicroseconds, &sampleFormat));
         attributes.prebuf = uint32_t(-1);
         attributes.minreq = uint32_t(-1);
         attributes.fragsize = uint32_t(-1);
