@@ -2,7 +2,9 @@
 #include "main_window/Form1.h"
 #include "platform/Application.h"
 #include "platform/ArabicConventions.h"
+#include "platform/FirstPaint.h"
 #include "platform/FontConfiguration.h"
+#include "platform/ImageView.h"
 #include "platform/Winmm.h"
 
 int main(int argc, char** argv)
@@ -23,6 +25,11 @@ int main(int argc, char** argv)
     QApplication::setWindowIcon(form.windowIcon());
     form.Show();
     QApplication::setApplicationName(QStringLiteral("طربلون"));
-    platform::winmm::prepareAfterFirstPaint(form);
+    // The first screen needs neither the sound libraries nor the picture decoder; the first press
+    // finds both ready.
+    platform::afterFirstPaint(form, [] {
+        platform::winmm::prepareOutput();
+        platform::warmUpPictureDecoding();
+    });
     return QApplication::exec();
 }

@@ -6,14 +6,9 @@
 #include <QBuffer>
 #include <QImageReader>
 #include <QPainter>
-#include <QTimer>
-#include <utility>
 
 namespace platform {
-namespace {
 
-// Loads Qt's image format plugins and brings the JPEG decoder's code in from disk, on a picture
-// made here, so that the first lesson pays for neither.
 void warmUpPictureDecoding()
 {
     QByteArray jpeg;
@@ -28,8 +23,6 @@ void warmUpPictureDecoding()
     if (reader.format() == "jpeg")
         decodeScaledJpeg(jpeg, QSize(8, 8));
 }
-
-} // namespace
 
 ImageView::ImageView(QWidget* parent)
     : QWidget(parent)
@@ -106,10 +99,6 @@ QImage ImageView::shownImage()
 
 void ImageView::paintEvent(QPaintEvent*)
 {
-    // The first screen needs no picture decoder; the first lesson finds it ready.
-    static bool decoderWarmedUp = false;
-    if (!std::exchange(decoderWarmedUp, true))
-        QTimer::singleShot(0, &warmUpPictureDecoding);
     const QImage image = shownImage();
     if (image.isNull())
         return;

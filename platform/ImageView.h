@@ -11,6 +11,10 @@
 
 namespace platform {
 
+// Loads Qt's image format plugins and brings the JPEG decoder's code in from disk, on a picture
+// made for it, so that the first lesson pays for neither.
+void warmUpPictureDecoding();
+
 class ImageView : public QWidget {
     Q_OBJECT
 public:

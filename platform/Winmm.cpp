@@ -4,10 +4,6 @@
 #include "platform/SoundFile.h"
 
 #include <QApplication>
-#include <QEvent>
-#include <QPointer>
-#include <QTimer>
-#include <QWidget>
 
 #include <atomic>
 #include <thread>
@@ -124,28 +120,11 @@ SoundPlayer& player()
     return *current;
 }
 
-// Waits for the window's first paint, then lets the event loop finish it before preparing.
-class FirstPaintWatcher : public QObject {
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint) {
-            watched->removeEventFilter(this);
-            QTimer::singleShot(0, [] { player().prepareInBackground(); });
-            deleteLater();
-        }
-        return false;
-    }
-};
-
 } // namespace
 
-void prepareAfterFirstPaint(QWidget& window)
+void prepareOutput()
 {
-    window.installEventFilter(new FirstPaintWatcher(&window));
+    player().prepareInBackground();
 }
 
 std::unique_ptr<AudioOutput> replaceAudioOutput(std::unique_ptr<AudioOutput> replacement)

@@ -8,8 +8,6 @@
 #include <cstdint>
 #include <memory>
 
-class QWidget;
-
 extern "C" int32_t sndPlaySoundA(const char* path, uint32_t flags);
 
 namespace platform::winmm {
@@ -18,10 +16,10 @@ inline constexpr uint32_t SND_ASYNC = 0x0001;
 inline constexpr uint32_t SND_NODEFAULT = 0x0002;
 inline constexpr uint32_t SND_LOOP = 0x0008;
 
-// Gets the sound player ready in the background once `window` has painted for the first time:
-// the sound libraries are loaded and the server connected then, not before the first paint and
-// not inside the first press.
-void prepareAfterFirstPaint(QWidget& window);
+// Gets the sound player ready in the background: the sound libraries are loaded and the server
+// connected on a thread of their own. Called once the window has painted, so that neither happens
+// before the first paint nor inside the first press.
+void prepareOutput();
 
 // For tests and benchmarks: the output sndPlaySoundA plays through; null restores the device.
 // Returns the output it replaces.
